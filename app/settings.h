@@ -1,0 +1,61 @@
+#pragma once
+// The nine settings of data\searchdata.ini, section "DATA".
+//
+// File format: a Windows profile (INI) file in the ANSI code page. Flags are
+// "1" or "0" (read as an integer, on when not 0), max is decimal, texts are
+// written as they are. The keys are read only when the section holds at least
+// one key; a key missing from such a section takes its default. Keys are
+// written in this order: ico, chk, maxstop, upmode, sizekb, recy, max,
+// toolpath, simpcppath.
+//
+// Filvex.exe reads and writes the file through the system's profile functions
+// (app/settings_win.cpp); the portable reader here serves the console client
+// and mirrors those functions' rules (section and key names ignore case,
+// blanks around names and values are dropped, the first matching key wins).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace filvex {
+
+constexpr int kMinHitLimit = 100;
+constexpr int kMaxHitLimit = 100000;
+
+struct Settings {
+  bool ico = false;      // fetch each row's own icon from its file
+  bool chk = false;      // check that a hit still exists when its row is shown
+  bool maxstop = true;   // stop a search once the hit limit is exceeded
+  bool upmode = false;   // build into a second set while searching goes on
+  bool sizekb = true;    // show sizes in KB
+  bool recy = false;     // search the recycle folders too
+  int max = 1000;        // hit limit, 100 to 100,000
+  std::string toolpath;    // full path of Brontal.exe
+  std::string simpcppath;  // full path of Pexwick.exe
+};
+
+inline constexpr const char* kSettingsFileName = "searchdata.ini";
+inline constexpr const char* kSettingsSection = "DATA";
+inline constexpr const char* kSettingKeys[9] = {"ico",  "chk", "maxstop",  "upmode",    "sizekb",
+                                                "recy", "max", "toolpath", "simpcppath"};
+
+int ClampHitLimit(long long value);
+
+// Reads an integer the way the profile functions do: optional blanks and sign,
+// then decimal digits (or 0x and hex digits); anything else reads as 0 up to
+// the first character that does not fit. `parsed` tells whether any digit was
+// read.
+long long ProfileInt(std::string_view text, bool* parsed = nullptr);
+
+// Applies one key's text to the settings (unknown keys are ignored). A max
+// that is not a number keeps the default; any max is clamped.
+void ApplySetting(Settings& s, std::string_view key, std::string_view value);
+
+// Reads the settings from the bytes of an INI file (portable reader).
+Settings ParseSettingsText(std::string_view ini);
+// The text of the section as Filvex writes it, with CR LF line ends.
+std::string SettingsText(const Settings& s);
+// The value text of key index k (0-8) as written.
+std::string SettingValueText(const Settings& s, int k);
+
+}  // namespace filvex

@@ -1,0 +1,81 @@
+#pragma once
+// The six search-list files of the data folder, and the file primitives they
+// share with every other data file.
+//
+// Format (all six files): text in the ANSI code page, one list line per text
+// line, every line ended by CR LF on write; on read CR LF, a lone CR or a lone
+// LF ends a line, and a last line without an end still counts. An empty list
+// is an empty file. No header, version or checksum.
+//   sach.txt       FolderList      full folder path ("C:" for a drive root,
+//                                  empty for a removed folder)
+//   sachinfo1.txt  FolderInfoList  created(16) written(16) attr(2 hex)
+//   sachfile.txt   FileList        folder number "=" file name
+//   sachinfo2.txt  FileInfoList    created(16) written(16) attr(2 hex) sizeKB
+//   folderdat.txt  FolderCounts    drive letter "=" folder lines of the drive
+//   filedat.txt    FileCounts      drive letter "=" file lines of the drive
+// Dates are "yyyy/mm/dd hh:nn" local time; a drive root's information line is
+// the literal "yyyy/mm/dd hh:nnyyyy/mm/dd hh:nn00".
+
+#include <string>
+#include <string_view>
+
+#include "searchlist/search_list.h"
+
+namespace filvex {
+
+struct ListFileNames {
+  static constexpr const char* kFolders = "sach.txt";
+  static constexpr const char* kFiles = "sachfile.txt";
+  static constexpr const char* kFolderInfo = "sachinfo1.txt";
+  static constexpr const char* kFileInfo = "sachinfo2.txt";
+  static constexpr const char* kFolderCounts = "folderdat.txt";
+  static constexpr const char* kFileCounts = "filedat.txt";
+};
+
+// Joins the data folder (with or without a trailing separator) and a file name.
+std::string DataFilePath(std::string_view dataFolder, std::string_view fileName);
+
+bool FileExists(const std::string& path);
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+// Writes bytes to a temporary file beside path, flushes it and replaces path
+// with it; on any failure the previous file stays whole and false is returned.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// Calls fn(line) for every line of text, with CR LF, CR or LF as line ends.
+template <class Fn>
+void ForEachLine(std::string_view text, Fn&& fn) {
+  size_t i = 0, n = text.size();
+  while (i < n) {
+    size_t j = i;
+    while (j < n && text[j] != '\r' && text[j] != '\n') ++j;
+    fn(text.substr(i, j - i));
+    if (j < n && text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ++j;
+    i = j + 1;
+  }
+}
+size_t CountLines(std::string_view text);
+
+// Parsing and writing of whole lists (used by the loader, the tests and fuzzing).
+void ParseFolderLines(std::string_view text, FolderLines& out);
+void ParseFileLines(std::string_view text, FileLines& out);
+void ParseInfoLines(std::string_view text, InfoLines& out);
+void ParseDriveCounts(std::string_view text, DriveCounts& out);
+std::string FolderLinesText(const FolderLines& l);
+std::string FileLinesText(const FileLines& l);
+std::string InfoLinesText(const InfoLines& l);
+std::string DriveCountsText(const DriveCounts& c);
+
+// Loads the four list files when all four exist and can be read (true);
+// otherwise leaves `list` empty and returns false.
+bool LoadListFiles(std::string_view dataFolder, SearchList& list);
+// Loads one count file when it exists; `counts` is emptied first.
+void LoadDriveCounts(const std::string& path, DriveCounts& counts);
+// Writes the four list files and the two count files: all six are first
+// written in full to temporary files beside them, and only when every one was
+// written are they moved over the old files. Returns false when anything
+// failed; the old files then stay as they were.
+bool SaveListFiles(std::string_view dataFolder, const SearchList& list,
+                   const DriveCounts& folderCounts, const DriveCounts& fileCounts);
+
+}  // namespace filvex

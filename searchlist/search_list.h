@@ -1,0 +1,213 @@
+#pragma once
+// The search list in memory: four parallel line lists (FolderList,
+// FolderInfoList, FileList, FileInfoList) and the per-drive counts.
+//
+// The lists are held for millions of lines, so no line is a string object of
+// its own:
+//  - names and paths lie end to end in one byte buffer per list, each followed
+//    by a "\n" (which no line can contain), addressed by offset and length;
+//  - next to the original bytes, the searchable names are kept lower-cased
+//    once, in a second buffer with the very same offsets, so a search folds
+//    nothing per entry and can run one memory search over the whole buffer;
+//  - information lines are kept as 16-byte binary records when they have the
+//    exact form a build writes, and as their original text otherwise, so that
+//    any hand-edited line survives a save unchanged.
+// Accessors never read out of range: a line index beyond a list yields the
+// values of an empty line.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace filvex {
+
+// Packed local date-time "yyyy/mm/dd hh:nn": year-1600 (12 bits), month (4),
+// day (5), hour (5), minute (6). Packed values order as the texts do.
+using PackedDate = uint32_t;
+constexpr size_t kDateTextLen = 16;
+
+// Packs a well-formed date text (digits and separators in place, year 1600 to
+// 5695, month 1-12, day 1-31, hour 0-23, minute 0-59); false otherwise.
+bool PackDateText(std::string_view text, PackedDate* out);
+// Writes the 16 characters of a packed date.
+void UnpackDateText(PackedDate d, char out[kDateTextLen]);
+
+// The information line of a drive root: the date pattern's letters, not a date.
+inline constexpr std::string_view kRootInfoLine = "yyyy/mm/dd hh:nnyyyy/mm/dd hh:nn00";
+inline constexpr std::string_view kUnconvertibleDate = "1900/01/01 00:00";
+
+// One information line. Form says how it is held.
+struct InfoRecord {
+  enum Form : uint8_t { Empty, Root, Dated, DatedWithSize, Raw };
+  PackedDate created = 0;
+  PackedDate written = 0;
+  uint32_t sizeOrRaw = 0;  // size in KB, or the index of the raw text
+  uint8_t attr = 0;
+  Form form = Empty;
+};
+
+class InfoLines {
+ public:
+  size_t size() const { return records_.size(); }
+  void clear();
+  void reserve(size_t n) { records_.reserve(n); }
+  // Appends one line as read from a file or written by a build.
+  void appendText(std::string_view line);
+  // Appends the line a build writes for a folder (hasSize false) or a file.
+  void appendDated(PackedDate created, PackedDate written, uint8_t attr, bool hasSize,
+                   uint32_t sizeKB);
+  void appendRoot();
+  void erase(size_t i);
+  void setEmpty(size_t i);
+
+  // The full line text (as it is written to the file).
+  std::string text(size_t i) const;
+  void appendTextTo(size_t i, std::string& out) const;
+
+  // Characters 1-16 (creation) or 17-32 (last write); fewer when the line is
+  // shorter. Writes into out and returns the length (0 to 16).
+  size_t dateText(size_t i, bool lastWrite, char out[kDateTextLen]) const;
+  // Packed date when the line holds a well-formed one; false for the root
+  // placeholder, empty, short or hand-edited text that does not pack.
+  bool packedDate(size_t i, bool lastWrite, PackedDate* out) const;
+  // Characters 33-34 read as hexadecimal; 0 when they are not hex digits.
+  uint8_t attr(size_t i) const;
+  // Characters 35 onward (at most 16) as a decimal number, 0 when not a number.
+  uint32_t sizeKB(size_t i) const;
+  const InfoRecord* record(size_t i) const { return i < records_.size() ? &records_[i] : nullptr; }
+
+  size_t memoryBytes() const;
+
+ private:
+  std::vector<InfoRecord> records_;
+  std::vector<std::string> raw_;
+};
+
+// FolderList: one full path per folder (a drive root is "C:"); a removed folder
+// is an empty line. Each folder's last path component is also kept
+// lower-cased in `lowerNames`, for the search.
+class FolderLines {
+ public:
+  size_t size() const { return spans_.size(); }
+  void clear();
+  void reserve(size_t lines, size_t bytes);
+  void append(std::string_view path);
+  void setEmpty(size_t i);
+
+  std::string_view path(size_t i) const;
+  // Last component of the path, original bytes / lower-cased bytes.
+  std::string_view name(size_t i) const;
+  std::string_view lowerName(size_t i) const;
+  // Upper-cased first character of the path; 0 for an empty line.
+  char driveLetter(size_t i) const;
+  // True when the path from its second character begins with ":\Recycled".
+  bool isRecycled(size_t i) const;
+
+  // All lower-cased names, each followed by "\n", in line order; the name of
+  // line i starts at lowerNameOffset(i).
+  std::string_view lowerNameBuffer() const { return lower_; }
+  uint32_t lowerNameOffset(size_t i) const { return spans_[i].nameOff; }
+  // Line whose lower-cased name holds byte pos of lowerNameBuffer().
+  size_t lineAtLowerOffset(size_t pos) const;
+
+  size_t memoryBytes() const;
+
+ private:
+  struct Span {
+    uint32_t pathOff, pathLen, nameOff, nameLen;
+  };
+  std::string paths_;
+  std::string lower_;
+  std::vector<Span> spans_;
+  std::vector<uint8_t> flags_;  // bit 0: recycled
+};
+
+// FileList: "folder number=name". A line that does not have that exact form
+// (no "=", a folder part that is empty, not a plain decimal number, or has
+// leading zeros) is kept whole as a broken line: folder() is kBrokenLine and
+// name() is the whole line.
+class FileLines {
+ public:
+  static constexpr uint32_t kBrokenLine = 0xFFFFFFFFu;
+
+  size_t size() const { return entries_.size(); }
+  void clear();
+  void reserve(size_t lines, size_t bytes);
+  void appendText(std::string_view line);
+  void append(uint32_t folder, std::string_view name);
+  void erase(size_t i);
+
+  uint32_t folder(size_t i) const { return i < entries_.size() ? entries_[i].folder : kBrokenLine; }
+  std::string_view name(size_t i) const;
+  std::string_view lowerName(size_t i) const;
+  std::string text(size_t i) const;
+  void appendTextTo(size_t i, std::string& out) const;
+
+  // All lower-cased names, each followed by "\n"; erase() leaves the bytes of
+  // an erased line in the buffer, unreferenced.
+  std::string_view lowerNameBuffer() const { return lower_; }
+  uint32_t lowerNameOffset(size_t i) const { return entries_[i].off; }
+  size_t lineAtLowerOffset(size_t pos) const;
+
+  size_t memoryBytes() const;
+
+ private:
+  struct Entry {
+    uint32_t folder, off, len;
+  };
+  std::string names_;
+  std::string lower_;
+  std::vector<Entry> entries_;
+};
+
+// Per-drive line counts: "C=15234", in the order the drives first appear.
+struct DriveCount {
+  char letter;
+  uint32_t count;
+};
+class DriveCounts {
+ public:
+  void clear() { counts_.clear(); }
+  void add(char letter, uint32_t count) { counts_.push_back({letter, count}); }
+  // Count stored for a letter, 0 when there is none.
+  uint32_t countOf(char letter) const;
+  const std::vector<DriveCount>& entries() const { return counts_; }
+  size_t size() const { return counts_.size(); }
+
+ private:
+  std::vector<DriveCount> counts_;
+};
+
+// One set of the four lists.
+struct SearchList {
+  FolderLines FolderList;
+  InfoLines FolderInfoList;
+  FileLines FileList;
+  InfoLines FileInfoList;
+
+  void clear();
+  size_t memoryBytes() const;
+};
+
+// Full path of file entry j: its folder's path, a "\" and the name; empty
+// when the entry is broken or its folder number is out of range.
+std::string FileEntryPath(const SearchList& list, size_t j);
+
+// Recomputes both per-drive counts from a freshly built set (runs of equal
+// upper-cased first letters, in list order). File lines whose folder number
+// is broken or out of range are not counted.
+void CountEntriesPerDrive(const SearchList& list, DriveCounts& folderCounts,
+                          DriveCounts& fileCounts);
+
+// Attribute code from the low bits of Windows file attributes: system->0x01,
+// hidden->0x02, read-only->0x04, normal->0x08, archive->0x10, directory->0x20.
+uint8_t PackAttributes(uint32_t fileAttributes);
+
+// Size in KB as stored: bytes / 1024 truncated, 1 for a non-empty file below
+// 1 KB, and the largest 32-bit value for files of 4 TB or more (which would
+// otherwise wrap to a small, wrong size).
+uint32_t SizeInKB(uint64_t bytes);
+
+}  // namespace filvex
