@@ -4,14 +4,18 @@
 // File format: a Windows profile (INI) file in the ANSI code page. Flags are
 // "1" or "0" (read as an integer, on when not 0), max is decimal, texts are
 // written as they are. The keys are read only when the section holds at least
-// one key; a key missing from such a section takes its default. Keys are
+// one key; a key missing from such a section takes its default, and so does an
+// integer key whose value is not a whole decimal number (blanks around it are
+// dropped, a sign is allowed). max is always clamped to 100..100,000. Keys are
 // written in this order: ico, chk, maxstop, upmode, sizekb, recy, max,
 // toolpath, simpcppath.
 //
 // Filvex.exe reads and writes the file through the system's profile functions
-// (app/settings_win.cpp); the portable reader here serves the console client
-// and mirrors those functions' rules (section and key names ignore case,
-// blanks around names and values are dropped, the first matching key wins).
+// (app/settings_win.cpp) and hands every value to ApplySetting, so both
+// readers share one rule per key. The portable reader here serves the console
+// client and mirrors those functions' rules (section and key names ignore
+// case, blanks around names and values are dropped, one pair of matching
+// quotes around a value is dropped, the first matching key wins).
 
 #include <cstdint>
 #include <string>
@@ -32,6 +36,8 @@ struct Settings {
   int max = 1000;        // hit limit, 100 to 100,000
   std::string toolpath;    // full path of Brontal.exe
   std::string simpcppath;  // full path of Pexwick.exe
+
+  bool operator==(const Settings&) const = default;
 };
 
 inline constexpr const char* kSettingsFileName = "searchdata.ini";
@@ -41,14 +47,14 @@ inline constexpr const char* kSettingKeys[9] = {"ico",  "chk", "maxstop",  "upmo
 
 int ClampHitLimit(long long value);
 
-// Reads an integer the way the profile functions do: optional blanks and sign,
-// then decimal digits (or 0x and hex digits); anything else reads as 0 up to
-// the first character that does not fit. `parsed` tells whether any digit was
-// read.
-long long ProfileInt(std::string_view text, bool* parsed = nullptr);
+// Reads a whole decimal integer: blanks around it, an optional sign, then only
+// digits. False for anything else (empty, "12abc", "0x10", "1,000"). Values
+// beyond the range of long long saturate, so a huge max still clamps.
+bool ParseWholeInt(std::string_view text, long long* out);
 
-// Applies one key's text to the settings (unknown keys are ignored). A max
-// that is not a number keeps the default; any max is clamped.
+// Applies one key's text to the settings (unknown keys are ignored). An
+// integer key whose text is not a whole number takes its default; any max is
+// clamped.
 void ApplySetting(Settings& s, std::string_view key, std::string_view value);
 
 // Reads the settings from the bytes of an INI file (portable reader).
