@@ -16,6 +16,7 @@
 // Dates are "yyyy/mm/dd hh:nn" local time; a drive root's information line is
 // the literal "yyyy/mm/dd hh:nnyyyy/mm/dd hh:nn00".
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -43,15 +44,34 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // Calls fn(line) for every line of text, with CR LF, CR or LF as line ends.
+// Lines are found with memchr, which matters for files of tens of megabytes.
 template <class Fn>
 void ForEachLine(std::string_view text, Fn&& fn) {
-  size_t i = 0, n = text.size();
-  while (i < n) {
-    size_t j = i;
-    while (j < n && text[j] != '\r' && text[j] != '\n') ++j;
-    fn(text.substr(i, j - i));
-    if (j < n && text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ++j;
-    i = j + 1;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* stop = lf ? lf : end;
+    // A lone CR also ends a line; CR LF ends one line, not two.
+    bool crlf = false;
+    while (const char* cr =
+               static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)))) {
+      fn(std::string_view(p, static_cast<size_t>(cr - p)));
+      p = cr + 1;
+      if (p == lf) {
+        crlf = true;
+        break;
+      }
+    }
+    if (crlf) {
+      p = lf + 1;
+    } else if (lf) {
+      fn(std::string_view(p, static_cast<size_t>(lf - p)));
+      p = lf + 1;
+    } else {
+      if (p < end) fn(std::string_view(p, static_cast<size_t>(end - p)));
+      p = end;
+    }
   }
 }
 size_t CountLines(std::string_view text);

@@ -1,0 +1,528 @@
+#include "searchlist/search_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "searchlist/mbcs.h"
+
+namespace filvex {
+
+namespace {
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+inline unsigned Two(const char* p) { return (p[0] - '0') * 10u + (p[1] - '0'); }
+
+inline int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+constexpr char kUpperHex[] = "0123456789ABCDEF";
+
+// Canonical size text: decimal digits, no leading zero except "0" itself, and
+// within 32 bits. Anything else is kept as raw text.
+bool ParseCanonicalSize(std::string_view s, uint32_t* out) {
+  if (s.empty() || s.size() > 10) return false;
+  if (s.size() > 1 && s[0] == '0') return false;
+  uint64_t v = 0;
+  for (char c : s) {
+    if (!IsDigit(c)) return false;
+    v = v * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (v > 0xFFFFFFFFull) return false;
+  *out = static_cast<uint32_t>(v);
+  return true;
+}
+
+char* WriteDecimal(uint32_t v, char* p) {
+  char tmp[10];
+  int n = 0;
+  do {
+    tmp[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v);
+  while (n) *p++ = tmp[--n];
+  return p;
+}
+
+uint32_t CheckedOffset(size_t n) {
+  // Buffers are addressed with 32-bit offsets: 4 GB of names per list is far
+  // beyond any real search list; refuse to wrap silently.
+  if (n > 0xFFFFFFFFull) throw std::length_error("search list larger than 4 GB");
+  return static_cast<uint32_t>(n);
+}
+
+}  // namespace
+
+bool PackDateText(std::string_view t, PackedDate* out) {
+  if (t.size() != kDateTextLen) return false;
+  const char* p = t.data();
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15})
+    if (!IsDigit(p[i])) return false;
+  if (p[4] != '/' || p[7] != '/' || p[10] != ' ' || p[13] != ':') return false;
+  unsigned year = Two(p) * 100 + Two(p + 2), month = Two(p + 5), day = Two(p + 8),
+           hour = Two(p + 11), minute = Two(p + 14);
+  if (year < 1600 || year > 1600 + 4095 || month < 1 || month > 12 || day < 1 || day > 31 ||
+      hour > 23 || minute > 59)
+    return false;
+  *out = ((year - 1600) << 20) | (month << 16) | (day << 11) | (hour << 6) | minute;
+  return true;
+}
+
+void UnpackDateText(PackedDate d, char o[kDateTextLen]) {
+  unsigned year = (d >> 20) + 1600, month = (d >> 16) & 15, day = (d >> 11) & 31,
+           hour = (d >> 6) & 31, minute = d & 63;
+  o[0] = static_cast<char>('0' + year / 1000);
+  o[1] = static_cast<char>('0' + year / 100 % 10);
+  o[2] = static_cast<char>('0' + year / 10 % 10);
+  o[3] = static_cast<char>('0' + year % 10);
+  o[4] = '/';
+  o[5] = static_cast<char>('0' + month / 10);
+  o[6] = static_cast<char>('0' + month % 10);
+  o[7] = '/';
+  o[8] = static_cast<char>('0' + day / 10);
+  o[9] = static_cast<char>('0' + day % 10);
+  o[10] = ' ';
+  o[11] = static_cast<char>('0' + hour / 10);
+  o[12] = static_cast<char>('0' + hour % 10);
+  o[13] = ':';
+  o[14] = static_cast<char>('0' + minute / 10);
+  o[15] = static_cast<char>('0' + minute % 10);
+}
+
+// ---- InfoLines -------------------------------------------------------------
+
+void InfoLines::clear() {
+  records_.clear();
+  records_.shrink_to_fit();
+  raw_.clear();
+  raw_.shrink_to_fit();
+}
+
+void InfoLines::appendText(std::string_view line) {
+  InfoRecord r;
+  if (line.empty()) {
+    r.form = InfoRecord::Empty;
+  } else if (line == kRootInfoLine) {
+    r.form = InfoRecord::Root;
+  } else {
+    bool ok = line.size() >= 34 && PackDateText(line.substr(0, 16), &r.created) &&
+              PackDateText(line.substr(16, 16), &r.written);
+    int hi = ok ? HexDigit(line[32]) : -1, lo = ok ? HexDigit(line[33]) : -1;
+    // Only upper-case hex is canonical: a lower-case code is kept as typed.
+    ok = ok && hi >= 0 && lo >= 0 && !(line[32] >= 'a') && !(line[33] >= 'a');
+    if (ok) {
+      r.attr = static_cast<uint8_t>(hi * 16 + lo);
+      if (line.size() == 34) {
+        r.form = InfoRecord::Dated;
+      } else if (ParseCanonicalSize(line.substr(34), &r.sizeOrRaw)) {
+        r.form = InfoRecord::DatedWithSize;
+      } else {
+        ok = false;
+      }
+    }
+    if (!ok) {
+      r = InfoRecord{};
+      r.form = InfoRecord::Raw;
+      r.sizeOrRaw = static_cast<uint32_t>(raw_.size());
+      raw_.emplace_back(line);
+    }
+  }
+  records_.push_back(r);
+}
+
+void InfoLines::appendDated(PackedDate created, PackedDate written, uint8_t attr, bool hasSize,
+                            uint32_t sizeKB) {
+  InfoRecord r;
+  r.created = created;
+  r.written = written;
+  r.attr = attr;
+  r.form = hasSize ? InfoRecord::DatedWithSize : InfoRecord::Dated;
+  r.sizeOrRaw = hasSize ? sizeKB : 0;
+  records_.push_back(r);
+}
+
+void InfoLines::appendRoot() {
+  InfoRecord r;
+  r.form = InfoRecord::Root;
+  records_.push_back(r);
+}
+
+void InfoLines::erase(size_t i) {
+  if (i < records_.size()) records_.erase(records_.begin() + static_cast<ptrdiff_t>(i));
+}
+
+void InfoLines::setEmpty(size_t i) {
+  if (i < records_.size()) records_[i] = InfoRecord{};
+}
+
+void InfoLines::appendTextTo(size_t i, std::string& out) const {
+  if (i >= records_.size()) return;
+  const InfoRecord& r = records_[i];
+  switch (r.form) {
+    case InfoRecord::Empty:
+      return;
+    case InfoRecord::Root:
+      out.append(kRootInfoLine);
+      return;
+    case InfoRecord::Raw:
+      out.append(raw_[r.sizeOrRaw]);
+      return;
+    case InfoRecord::Dated:
+    case InfoRecord::DatedWithSize: {
+      char buf[34 + 10];
+      UnpackDateText(r.created, buf);
+      UnpackDateText(r.written, buf + 16);
+      buf[32] = kUpperHex[r.attr >> 4];
+      buf[33] = kUpperHex[r.attr & 15];
+      char* end = buf + 34;
+      if (r.form == InfoRecord::DatedWithSize) end = WriteDecimal(r.sizeOrRaw, end);
+      out.append(buf, static_cast<size_t>(end - buf));
+      return;
+    }
+  }
+}
+
+std::string InfoLines::text(size_t i) const {
+  std::string s;
+  appendTextTo(i, s);
+  return s;
+}
+
+size_t InfoLines::dateText(size_t i, bool lastWrite, char out[kDateTextLen]) const {
+  if (i >= records_.size()) return 0;
+  const InfoRecord& r = records_[i];
+  switch (r.form) {
+    case InfoRecord::Empty:
+      return 0;
+    case InfoRecord::Root:
+      std::memcpy(out, kRootInfoLine.data() + (lastWrite ? 16 : 0), kDateTextLen);
+      return kDateTextLen;
+    case InfoRecord::Raw: {
+      const std::string& s = raw_[r.sizeOrRaw];
+      size_t from = lastWrite ? 16 : 0;
+      if (s.size() <= from) return 0;
+      size_t n = std::min(kDateTextLen, s.size() - from);
+      std::memcpy(out, s.data() + from, n);
+      return n;
+    }
+    default:
+      UnpackDateText(lastWrite ? r.written : r.created, out);
+      return kDateTextLen;
+  }
+}
+
+bool InfoLines::packedDate(size_t i, bool lastWrite, PackedDate* out) const {
+  if (i >= records_.size()) return false;
+  const InfoRecord& r = records_[i];
+  if (r.form == InfoRecord::Dated || r.form == InfoRecord::DatedWithSize) {
+    *out = lastWrite ? r.written : r.created;
+    return true;
+  }
+  if (r.form != InfoRecord::Raw) return false;
+  char buf[kDateTextLen];
+  size_t n = dateText(i, lastWrite, buf);
+  return PackDateText(std::string_view(buf, n), out);
+}
+
+uint8_t InfoLines::attr(size_t i) const {
+  if (i >= records_.size()) return 0;
+  const InfoRecord& r = records_[i];
+  if (r.form == InfoRecord::Dated || r.form == InfoRecord::DatedWithSize) return r.attr;
+  if (r.form != InfoRecord::Raw) return 0;  // root placeholder "00", empty line
+  const std::string& s = raw_[r.sizeOrRaw];
+  if (s.size() < 34) {
+    // Fewer than two characters: read what is there as hex, as a number
+    // conversion of a short text would.
+    if (s.size() == 33 && HexDigit(s[32]) >= 0) return static_cast<uint8_t>(HexDigit(s[32]));
+    return 0;
+  }
+  int hi = HexDigit(s[32]), lo = HexDigit(s[33]);
+  return hi >= 0 && lo >= 0 ? static_cast<uint8_t>(hi * 16 + lo) : 0;
+}
+
+uint32_t InfoLines::sizeKB(size_t i) const {
+  if (i >= records_.size()) return 0;
+  const InfoRecord& r = records_[i];
+  if (r.form == InfoRecord::DatedWithSize) return r.sizeOrRaw;
+  if (r.form != InfoRecord::Raw) return 0;
+  const std::string& s = raw_[r.sizeOrRaw];
+  if (s.size() <= 34) return 0;
+  std::string_view t = std::string_view(s).substr(34, 16);
+  uint64_t v = 0;
+  for (char c : t) {
+    if (!IsDigit(c)) return 0;
+    v = v * 10 + static_cast<unsigned>(c - '0');
+  }
+  return static_cast<uint32_t>(v);  // as an unsigned 32-bit number
+}
+
+size_t InfoLines::memoryBytes() const {
+  size_t n = records_.capacity() * sizeof(InfoRecord) + raw_.capacity() * sizeof(std::string);
+  for (const auto& s : raw_) n += s.capacity() > 15 ? s.capacity() + 1 : 0;
+  return n;
+}
+
+// ---- FolderLines -----------------------------------------------------------
+
+void FolderLines::clear() {
+  paths_.clear();
+  paths_.shrink_to_fit();
+  lower_.clear();
+  lower_.shrink_to_fit();
+  spans_.clear();
+  spans_.shrink_to_fit();
+  flags_.clear();
+  flags_.shrink_to_fit();
+}
+
+void FolderLines::reserve(size_t lines, size_t bytes) {
+  spans_.reserve(lines);
+  flags_.reserve(lines);
+  paths_.reserve(bytes + lines);
+  // Folder names are a fraction of the paths; let the lower buffer grow.
+}
+
+void FolderLines::append(std::string_view path) {
+  Span s;
+  s.pathOff = CheckedOffset(paths_.size());
+  s.pathLen = CheckedOffset(path.size());
+  paths_.append(path);
+  paths_.push_back('\n');
+  std::string_view name = LastComponent(path);
+  s.nameOff = CheckedOffset(lower_.size());
+  s.nameLen = static_cast<uint32_t>(name.size());
+  size_t at = lower_.size();
+  lower_.append(name);
+  LowerInPlace(lower_.data() + at, name.size());
+  lower_.push_back('\n');
+  spans_.push_back(s);
+  bool recycled = path.size() >= 11 && path.substr(1, 10) == ":\\Recycled";
+  flags_.push_back(recycled ? 1 : 0);
+}
+
+void FolderLines::setEmpty(size_t i) {
+  if (i >= spans_.size()) return;
+  spans_[i].pathLen = 0;
+  spans_[i].nameLen = 0;
+  flags_[i] = 0;
+}
+
+std::string_view FolderLines::path(size_t i) const {
+  if (i >= spans_.size()) return {};
+  return std::string_view(paths_).substr(spans_[i].pathOff, spans_[i].pathLen);
+}
+
+std::string_view FolderLines::name(size_t i) const {
+  if (i >= spans_.size()) return {};
+  const Span& s = spans_[i];
+  // The name is the tail of the path, of the same length as the lower name.
+  return std::string_view(paths_).substr(s.pathOff + s.pathLen - s.nameLen, s.nameLen);
+}
+
+std::string_view FolderLines::lowerName(size_t i) const {
+  if (i >= spans_.size()) return {};
+  return std::string_view(lower_).substr(spans_[i].nameOff, spans_[i].nameLen);
+}
+
+char FolderLines::driveLetter(size_t i) const {
+  std::string_view p = path(i);
+  if (p.empty()) return 0;
+  char c = p[0];
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+
+bool FolderLines::isRecycled(size_t i) const { return i < flags_.size() && (flags_[i] & 1); }
+
+size_t FolderLines::lineAtLowerOffset(size_t pos) const {
+  auto it = std::upper_bound(spans_.begin(), spans_.end(), pos,
+                             [](size_t p, const Span& s) { return p < s.nameOff; });
+  return static_cast<size_t>(it - spans_.begin()) - 1;
+}
+
+size_t FolderLines::memoryBytes() const {
+  return paths_.capacity() + lower_.capacity() + spans_.capacity() * sizeof(Span) +
+         flags_.capacity();
+}
+
+// ---- FileLines -------------------------------------------------------------
+
+void FileLines::clear() {
+  names_.clear();
+  names_.shrink_to_fit();
+  lower_.clear();
+  lower_.shrink_to_fit();
+  entries_.clear();
+  entries_.shrink_to_fit();
+}
+
+void FileLines::reserve(size_t lines, size_t bytes) {
+  entries_.reserve(lines);
+  names_.reserve(bytes + lines);
+  lower_.reserve(bytes + lines);
+}
+
+void FileLines::append(uint32_t folder, std::string_view name) {
+  Entry e{folder, CheckedOffset(names_.size()), CheckedOffset(name.size())};
+  names_.append(name);
+  names_.push_back('\n');
+  size_t at = lower_.size();
+  lower_.append(name);
+  LowerInPlace(lower_.data() + at, name.size());
+  lower_.push_back('\n');
+  entries_.push_back(e);
+}
+
+void FileLines::appendText(std::string_view line) {
+  size_t eq = line.find('=');
+  uint32_t folder = kBrokenLine;
+  if (eq != std::string_view::npos && eq > 0 && eq <= 10 && !(eq > 1 && line[0] == '0')) {
+    uint64_t v = 0;
+    bool digits = true;
+    for (size_t k = 0; k < eq; ++k) {
+      if (!IsDigit(line[k])) {
+        digits = false;
+        break;
+      }
+      v = v * 10 + static_cast<unsigned>(line[k] - '0');
+    }
+    if (digits && v < kBrokenLine) folder = static_cast<uint32_t>(v);
+  }
+  if (folder == kBrokenLine) {
+    append(kBrokenLine, line);  // kept whole, written back as it was
+  } else {
+    append(folder, line.substr(eq + 1));
+  }
+}
+
+void FileLines::erase(size_t i) {
+  if (i < entries_.size()) entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(i));
+}
+
+std::string_view FileLines::name(size_t i) const {
+  if (i >= entries_.size()) return {};
+  return std::string_view(names_).substr(entries_[i].off, entries_[i].len);
+}
+
+std::string_view FileLines::lowerName(size_t i) const {
+  if (i >= entries_.size()) return {};
+  return std::string_view(lower_).substr(entries_[i].off, entries_[i].len);
+}
+
+void FileLines::appendTextTo(size_t i, std::string& out) const {
+  if (i >= entries_.size()) return;
+  if (entries_[i].folder != kBrokenLine) {
+    char buf[12];
+    char* end = WriteDecimal(entries_[i].folder, buf);
+    *end++ = '=';
+    out.append(buf, static_cast<size_t>(end - buf));
+  }
+  out.append(name(i));
+}
+
+std::string FileLines::text(size_t i) const {
+  std::string s;
+  appendTextTo(i, s);
+  return s;
+}
+
+size_t FileLines::lineAtLowerOffset(size_t pos) const {
+  // Offsets grow with the line number (erase keeps the order of the rest).
+  auto it = std::upper_bound(entries_.begin(), entries_.end(), pos,
+                             [](size_t p, const Entry& e) { return p < e.off; });
+  return static_cast<size_t>(it - entries_.begin()) - 1;
+}
+
+size_t FileLines::memoryBytes() const {
+  return names_.capacity() + lower_.capacity() + entries_.capacity() * sizeof(Entry);
+}
+
+// ---- counts and helpers ----------------------------------------------------
+
+uint32_t DriveCounts::countOf(char letter) const {
+  for (const auto& c : counts_)
+    if (c.letter == letter) return c.count;
+  return 0;
+}
+
+void SearchList::clear() {
+  FolderList.clear();
+  FolderInfoList.clear();
+  FileList.clear();
+  FileInfoList.clear();
+}
+
+size_t SearchList::memoryBytes() const {
+  return FolderList.memoryBytes() + FolderInfoList.memoryBytes() + FileList.memoryBytes() +
+         FileInfoList.memoryBytes();
+}
+
+std::string FileEntryPath(const SearchList& list, size_t j) {
+  uint32_t f = list.FileList.folder(j);
+  if (f == FileLines::kBrokenLine || f >= list.FolderList.size()) return {};
+  return JoinPath(list.FolderList.path(f), list.FileList.name(j));
+}
+
+void CountEntriesPerDrive(const SearchList& list, DriveCounts& folderCounts,
+                          DriveCounts& fileCounts) {
+  auto countRuns = [](size_t n, auto letterOf, DriveCounts& out) {
+    out.clear();
+    char run = 0;
+    uint32_t len = 0;
+    bool any = false;
+    for (size_t i = 0; i < n; ++i) {
+      int l = letterOf(i);
+      if (l < 0) continue;  // not counted
+      char c = static_cast<char>(l);
+      if (any && c != run) {
+        out.add(run, len);
+        len = 0;
+      }
+      run = c;
+      any = true;
+      ++len;
+    }
+    if (any) out.add(run, len);
+  };
+  const FolderLines& folders = list.FolderList;
+  countRuns(
+      folders.size(),
+      [&](size_t i) {
+        char c = folders.driveLetter(i);
+        return c ? static_cast<int>(static_cast<unsigned char>(c)) : -1;  // removed folder
+      },
+      folderCounts);
+  const FileLines& files = list.FileList;
+  countRuns(
+      files.size(),
+      [&](size_t j) {
+        uint32_t f = files.folder(j);
+        if (f == FileLines::kBrokenLine || f >= folders.size()) return -1;
+        char c = folders.driveLetter(f);
+        return c ? static_cast<int>(static_cast<unsigned char>(c)) : -1;
+      },
+      fileCounts);
+}
+
+uint8_t PackAttributes(uint32_t a) {
+  uint8_t code = 0;
+  if (a & 0x04) code |= 0x01;  // system
+  if (a & 0x02) code |= 0x02;  // hidden
+  if (a & 0x01) code |= 0x04;  // read-only
+  if (a & 0x80) code |= 0x08;  // normal
+  if (a & 0x20) code |= 0x10;  // archive
+  if (a & 0x10) code |= 0x20;  // directory
+  return code;
+}
+
+uint32_t SizeInKB(uint64_t bytes) {
+  uint64_t kb = bytes / 1024;
+  if (kb == 0 && bytes > 0) return 1;
+  return kb > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(kb);
+}
+
+}  // namespace filvex

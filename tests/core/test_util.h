@@ -1,0 +1,32 @@
+#pragma once
+// Helpers shared by the portable tests: scratch folders that work in both
+// builds (a Linux temp folder natively, a folder on C: under Wine).
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "searchlist/list_files.h"
+
+namespace filvex::test {
+
+// Makes a new empty folder for one test and returns its path without a
+// trailing separator. Folders are left behind; the runners use throwaway
+// locations.
+std::string MakeScratchFolder(const std::string& tag);
+void MakeFolder(const std::string& path);
+
+inline void WriteFile(const std::string& path, std::string_view bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::string s;
+  ReadWholeFile(path, s);
+  return s;
+}
+
+}  // namespace filvex::test
