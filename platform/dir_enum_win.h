@@ -1,0 +1,94 @@
+#pragma once
+// Folder listings of the Windows file system, converted to what the search
+// list stores: ANSI names that open the file they name, local date texts and
+// the per-drive roots.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "searchlist/list_builder.h"
+
+namespace filvex {
+
+// A find handle: closed with FindClose when it goes out of scope.
+class FindHandle {
+ public:
+  FindHandle() = default;
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  FindHandle(FindHandle&& o) noexcept : h_(o.h_) { o.h_ = INVALID_HANDLE_VALUE; }
+  FindHandle& operator=(FindHandle&& o) noexcept;
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  ~FindHandle() { reset(); }
+
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  void reset();
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// The wide path handed to the file functions: "\\?\" + path, so that paths
+// beyond the classic length limit and names ending in a dot or blank work; a
+// path that begins with "\\" (a network path or one already prefixed) is
+// passed as it is.
+std::wstring WidePathForFind(std::string_view ansiPath);
+
+// Writes the date text of a UTC file time: converted to local time,
+// "yyyy/mm/dd hh:nn" with the seconds dropped; "1900/01/01 00:00" when the
+// conversion fails or the year has more than four digits.
+void FileTimeText(const FILETIME& utc, char out[kDateTextLen]);
+std::string FileTimeText(const FILETIME& utc);
+
+// Converts a listed name to the ANSI code page without best-fit mapping (which
+// would silently name another file: "é" stored as "e"). When a character has
+// no ANSI form, the entry's short 8.3 name is used, which opens the same file;
+// only when there is none does the name keep the replacement character. `dirW`
+// is the listed folder as WidePathForFind gave it, with its trailing "\".
+std::string AnsiEntryName(const wchar_t* name, const std::wstring& dirW);
+
+// Fills `entry` from one result of the find functions; `dirW` is the listed
+// folder (see AnsiEntryName).
+void EntryFromFindData(const WIN32_FIND_DATAW& data, const std::wstring& dirW, DirEntry& entry);
+
+// An open listing: the find handle and the listed folder (for short names).
+struct EntryListing {
+  FindHandle handle;
+  std::wstring dirW;
+  bool valid() const { return handle.valid(); }
+};
+
+// Starts listing `pattern` (such as C:\Data\*) and fills the first entry;
+// an invalid listing when nothing can be listed.
+EntryListing FindFirstEntry(std::string_view pattern, DirEntry& entry);
+// Fills the next entry; false at the end.
+bool FindNextEntry(const EntryListing& listing, DirEntry& entry);
+
+// Replaces `list` with the system's drive roots in "C:" form, in the system's
+// order, whatever their type.
+void FillDriveList(std::vector<std::string>& list);
+
+// The directory source of a build. Messages for drives without a medium are
+// suppressed on the calling thread while the source lives, so a build never
+// stops for an "insert a disk" box; create it on the thread that walks.
+class WinDirectorySource : public DirectorySource {
+ public:
+  WinDirectorySource();
+  ~WinDirectorySource() override;
+  bool OpenFolder(const std::string& dir) override;
+  bool NextEntry(DirEntry& entry) override;
+  void CloseFolder() override;
+
+ private:
+  FindHandle find_;
+  std::wstring dirW_;
+  WIN32_FIND_DATAW data_;
+  bool pending_ = false;  // data_ holds an entry not yet handed out
+  DWORD oldErrorMode_ = 0;
+};
+
+}  // namespace filvex
