@@ -1,0 +1,224 @@
+#include "search/match.h"
+
+#include <cstdio>
+
+namespace filvex {
+
+SearchMode ModeOfMenuTag(int tag) {
+  switch (tag) {
+    case kTagAttributeMenu:
+      return SearchMode::AttributeSearch;
+    case kTagDateMenu:
+      return SearchMode::DateSearch;
+    case kTagSizeMenu:
+      return SearchMode::SizeSearch;
+    default:
+      return SearchMode::NameSearch;
+  }
+}
+
+SearchMode SettleMode(SearchMode current, int modeTag) {
+  if (modeTag < kTagAttributeMenu) return SearchMode::NameSearch;
+  if (modeTag == kTagAttributeBoxes && current != SearchMode::AttributeSearch)
+    return SearchMode::NameSearch;
+  if (modeTag == kTagDateControls && current != SearchMode::DateSearch)
+    return SearchMode::NameSearch;
+  if (modeTag == kTagSizeControls && current != SearchMode::SizeSearch)
+    return SearchMode::NameSearch;
+  return current;
+}
+
+uint32_t ModeBackgroundColor(SearchMode mode) {
+  auto rgb = [](uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); };
+  switch (mode) {
+    case SearchMode::AttributeSearch:
+      return rgb(255, 230, 255);
+    case SearchMode::DateSearch:
+      return rgb(230, 242, 255);
+    case SearchMode::SizeSearch:
+      return rgb(233, 244, 232);
+    case SearchMode::NameSearch:
+      break;
+  }
+  return rgb(255, 255, 255);
+}
+
+int64_t DateTimeKey(const LocalDateTime& t) {
+  return ((((int64_t{t.year} * 100 + t.month) * 100 + t.day) * 100 + t.hour) * 100 + t.minute) *
+             100 +
+         t.second;
+}
+
+namespace {
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline int Two(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
+
+bool InNormalRanges(const LocalDateTime& t) {
+  return t.year >= 1 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+         t.day <= 31 && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 &&
+         t.second >= 0 && t.second <= 59;
+}
+
+// Packs the minute of t (its seconds dropped); false outside the packed range.
+bool PackMinute(const LocalDateTime& t, PackedDate* out) {
+  char buf[32];
+  int n = std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day,
+                        t.hour, t.minute);
+  return n == static_cast<int>(kDateTextLen) && PackDateText(std::string_view(buf, kDateTextLen), out);
+}
+
+}  // namespace
+
+bool ReadDateText(std::string_view t, int64_t* key) {
+  if (t.size() != kDateTextLen) return false;
+  const char* p = t.data();
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15})
+    if (!IsDigit(p[i])) return false;
+  if (p[4] != '/' || p[7] != '/' || p[10] != ' ' || p[13] != ':') return false;
+  LocalDateTime d;
+  d.year = Two(p) * 100 + Two(p + 2);
+  d.month = Two(p + 5);
+  d.day = Two(p + 8);
+  d.hour = Two(p + 11);
+  d.minute = Two(p + 14);
+  if (!InNormalRanges(d)) return false;
+  *key = DateTimeKey(d);
+  return true;
+}
+
+void SetQueryText(SearchQuery& q, std::string_view typed) {
+  q.text = Lowered(typed);
+  q.hasSlash = q.text.find('/') != std::string::npos;
+}
+
+void SetDriveLetters(SearchQuery& q, std::string_view typed) {
+  q.drives.assign(typed);
+  for (char& c : q.drives)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+}
+
+std::vector<std::string_view> SplitFragments(std::string_view text, bool hasSlash) {
+  std::vector<std::string_view> out;
+  if (!hasSlash) {
+    out.push_back(text);
+    return out;
+  }
+  // "/" (0x2F) is never the trail byte of a double-byte character, so a plain
+  // byte split is safe here.
+  size_t start = 0;
+  for (;;) {
+    size_t slash = text.find('/', start);
+    if (slash == std::string_view::npos) {
+      if (start < text.size() || out.empty()) out.push_back(text.substr(start));
+      break;
+    }
+    out.push_back(text.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return out;
+}
+
+bool FragmentHits(std::string_view lowerName, std::string_view fragment, bool head) {
+  if (fragment.empty()) return false;
+  size_t p = lowerName.find(fragment);
+  if (p == std::string_view::npos || (head && p != 0)) return false;
+  return ByteKindAt(lowerName, p) == ByteKindAt(fragment, 0);
+}
+
+Matcher::Matcher(const SearchQuery& q) : q_(q) {
+  fragments_ = SplitFragments(q_.text, q_.hasSlash);
+  fromKey_ = DateTimeKey(q_.dateFrom);
+  toKey_ = DateTimeKey(q_.dateTo);
+
+  // Bounds on the packed dates of the search list, so that the common,
+  // well-formed information line is compared without making its text. A
+  // packed date stands for its minute with 0 seconds, and packed values order
+  // as their texts do.
+  static const int64_t kFirstPacked = DateTimeKey({1600, 1, 1, 0, 0, 0});
+  static const int64_t kLastPacked = DateTimeKey({5695, 12, 31, 23, 59, 0});
+  if (!InNormalRanges(q_.dateFrom) || !InNormalRanges(q_.dateTo)) return;  // text path only
+  if (fromKey_ <= kFirstPacked) {
+    packedLow_ = 0;
+  } else if (fromKey_ > kLastPacked) {
+    packedNone_ = true;
+  } else if (!PackMinute(q_.dateFrom, &packedLow_)) {
+    return;
+  } else {
+    packedLowStrict_ = q_.dateFrom.second > 0;
+  }
+  if (toKey_ >= kLastPacked) {
+    packedHigh_ = 0xFFFFFFFFu;
+  } else if (toKey_ < kFirstPacked) {
+    packedNone_ = true;
+  } else if (!PackMinute(q_.dateTo, &packedHigh_)) {
+    return;
+  }
+  packedUsable_ = true;
+}
+
+bool Matcher::namePasses(std::string_view lowerName) const {
+  if (!comparesNames()) return true;
+  if (q_.andMode) {
+    for (std::string_view f : fragments_)
+      if (!FragmentHits(lowerName, f, q_.head)) return false;
+    return true;
+  }
+  for (std::string_view f : fragments_)
+    if (FragmentHits(lowerName, f, q_.head)) return true;
+  return false;
+}
+
+bool Matcher::datePasses(std::string_view dateText) const {
+  if (dateText.substr(0, 2) == "yy") return false;  // drive root placeholder
+  int64_t key;
+  // A text that cannot be read as a date counts as outside the range: one
+  // damaged line must not end the whole search.
+  if (!ReadDateText(dateText, &key)) return false;
+  return key >= fromKey_ && key <= toKey_;
+}
+
+bool Matcher::packedDatePasses(PackedDate d) const {
+  if (packedNone_) return false;
+  if (packedLowStrict_ ? d <= packedLow_ : d < packedLow_) return false;
+  return d <= packedHigh_;
+}
+
+bool Matcher::sizePasses(uint32_t sizeKB) const {
+  switch (q_.sizeRelation) {
+    case SizeRelation::Smaller:
+      return sizeKB <= q_.sizeLowKB;
+    case SizeRelation::Larger:
+      return sizeKB >= q_.sizeLowKB;
+    case SizeRelation::Range:
+      return q_.sizeLowKB <= sizeKB && sizeKB <= q_.sizeHighKB;
+  }
+  return false;
+}
+
+bool Matcher::attributesPass(uint8_t attrCode) const {
+  constexpr uint8_t kSystem = 0x01, kHidden = 0x02, kReadOnly = 0x04;
+  if ((attrCode & (kSystem | kHidden | kReadOnly)) == 0) return q_.mode == SearchMode::NameSearch;
+  if (q_.attrSH) return (attrCode & (kSystem | kHidden)) == (kSystem | kHidden);
+  return (q_.attrS && (attrCode & kSystem)) || (q_.attrH && (attrCode & kHidden)) ||
+         (q_.attrR && (attrCode & kReadOnly));
+}
+
+bool Matcher::infoDatePasses(const InfoLines& info, size_t i) const {
+  PackedDate d;
+  if (packedUsable_ && info.packedDate(i, lastWrite(), &d)) return packedDatePasses(d);
+  char buf[kDateTextLen];
+  size_t n = info.dateText(i, lastWrite(), buf);
+  return datePasses(std::string_view(buf, n));
+}
+
+bool MatchEntry(const Matcher& m, std::string_view lowerName, uint32_t sizeKB, uint8_t attrCode,
+                std::string_view dateText) {
+  if (!m.namePasses(lowerName)) return false;
+  if (m.dateApplies() && !m.datePasses(dateText)) return false;
+  if (m.sizeApplies() && !m.sizePasses(sizeKB)) return false;
+  if (m.attributesApply() && !m.attributesPass(attrCode)) return false;
+  return true;
+}
+
+}  // namespace filvex

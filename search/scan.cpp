@@ -1,0 +1,374 @@
+#include "search/scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "searchlist/mbcs.h"
+
+namespace filvex {
+
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+// Bytes of name buffer searched between two looks at the stop flag: about
+// 5-10 microseconds of memchr, so a stop is never kept waiting.
+constexpr size_t kBlock = 64 * 1024;
+
+// How common a byte is in lower-cased file names, from 0 (rare) to 9. The
+// memory search looks for the fragment's rarest byte, so that it stops as
+// seldom as possible at places that then fail the full comparison.
+int ByteCommonness(unsigned char c) {
+  static const char kLetters[] = "etaoinsrlcdmphgufbywvkxjqz";  // most to least common
+  if (c >= 'a' && c <= 'z') {
+    const char* at = std::strchr(kLetters, c);
+    return 9 - static_cast<int>((at - kLetters) * 9 / 25);
+  }
+  if (c >= '0' && c <= '9') return 6;
+  if (c == '.') return 8;
+  if (c == '_' || c == '-' || c == ' ') return 5;
+  if (c == 0x81 || c == 0x82 || c == 0x83) return 7;  // kana and full-width leads
+  if (c >= 0x88 && c <= 0x9F) return 4;              // kanji leads
+  return 2;
+}
+
+// The first occurrence of a fragment at or after a position of the name
+// buffer, found with memchr on the fragment's rarest byte.
+class Finder {
+ public:
+  Finder(std::string_view hay, std::string_view needle, const StopFlag* stop)
+      : hay_(hay), needle_(needle), stop_(stop) {
+    for (size_t k = 0; k < needle.size(); ++k) {
+      if (ByteCommonness(static_cast<unsigned char>(needle[k])) <
+          ByteCommonness(static_cast<unsigned char>(needle[rare_])))
+        rare_ = k;
+    }
+  }
+
+  // Position of the first occurrence at or after from, kNone when there is
+  // none; false when the stop flag was raised during the search.
+  bool find(size_t from, size_t* at) const {
+    const size_t n = needle_.size();
+    const char* base = hay_.data();
+    if (n == 0 || hay_.size() < n || from > hay_.size() - n) {
+      *at = kNone;
+      return true;
+    }
+    const unsigned char rareByte = static_cast<unsigned char>(needle_[rare_]);
+    // The rare byte of an occurrence starting at s lies at s + rare_.
+    size_t p = from + rare_;
+    const size_t last = hay_.size() - n + rare_;  // last place for the rare byte
+    while (p <= last) {
+      if (stop_ && stop_->load(std::memory_order_relaxed)) return false;
+      size_t blockEnd = std::min(last + 1, p + kBlock);
+      while (p < blockEnd) {
+        const void* hit = std::memchr(base + p, rareByte, blockEnd - p);
+        if (!hit) {
+          p = blockEnd;
+          break;
+        }
+        size_t q = static_cast<size_t>(static_cast<const char*>(hit) - base);
+        size_t s = q - rare_;
+        if (std::memcmp(base + s, needle_.data(), n) == 0) {
+          *at = s;
+          return true;
+        }
+        p = q + 1;
+      }
+    }
+    *at = kNone;
+    return true;
+  }
+
+ private:
+  std::string_view hay_;
+  std::string_view needle_;
+  const StopFlag* stop_;
+  size_t rare_ = 0;
+};
+
+// Per fragment: the first occurrence at or after `from` in the name buffer.
+// Names never hold "\n" and each is followed by one, so the first occurrence
+// at or after a name's start is the name's own first occurrence exactly when
+// it ends within the name.
+struct Cursor {
+  std::string_view fragment;
+  Finder finder;
+  ByteKind firstKind;
+  bool never;  // empty, or holds "\n": can never occur within a name
+  size_t from = kNone;
+  size_t pos = kNone;
+
+  // Makes pos the first occurrence at or after off; false when stopped.
+  bool cover(size_t off) {
+    if (never) return true;
+    if (from != kNone && off >= from && (pos == kNone || off <= pos)) return true;
+    from = off;
+    return finder.find(off, &pos);
+  }
+  bool inside(size_t off, size_t len) const {
+    return !never && pos != kNone && pos + fragment.size() <= off + len;
+  }
+};
+
+// The name part of a name search driven by the cursors.
+class NameProbe {
+ public:
+  NameProbe(const Matcher& m, std::string_view buffer, const StopFlag* stop)
+      : buffer_(buffer), andMode_(m.query().andMode) {
+    cursors_.reserve(m.fragments().size());
+    for (std::string_view f : m.fragments()) {
+      bool never = f.empty() || f.find('\n') != std::string_view::npos;
+      cursors_.push_back(Cursor{f, Finder(buffer, f, stop),
+                                never ? ByteKind::Single : ByteKindAt(f, 0), never});
+    }
+  }
+
+  // True when no entry can pass: every fragment (any) or one fragment (AND)
+  // can never occur.
+  bool hopeless() const {
+    bool anyNever = false, allNever = true;
+    for (const Cursor& c : cursors_) {
+      anyNever = anyNever || c.never;
+      allNever = allNever && c.never;
+    }
+    return andMode_ ? anyNever : allNever;
+  }
+
+  // Name part for the entry whose lower-cased name starts at off; false in
+  // *stopped when the stop flag ended the memory search.
+  bool passes(size_t off, size_t len, bool* stopped) {
+    std::string_view name = buffer_.substr(off, len);
+    bool any = false;
+    for (Cursor& c : cursors_) {
+      if (!c.cover(off)) {
+        *stopped = true;
+        return false;
+      }
+      bool hit = c.inside(off, len) && ByteKindAt(name, c.pos - off) == c.firstKind;
+      if (andMode_ && !hit) return false;
+      any = any || hit;
+    }
+    return any;
+  }
+
+  // Offset in the buffer at or after off before which no entry can pass:
+  // the nearest occurrence of any fragment, or (AND) the farthest of the
+  // nearest occurrences of each. kNone when no entry at or after off can
+  // pass; false when stopped.
+  bool nextCandidate(size_t off, size_t* at) {
+    size_t best = andMode_ ? 0 : kNone;  // kNone is the largest offset
+    for (Cursor& c : cursors_) {
+      if (c.never) continue;
+      if (!c.cover(off)) return false;
+      if (andMode_ && c.pos == kNone) {
+        *at = kNone;
+        return true;
+      }
+      best = andMode_ ? std::max(best, c.pos) : std::min(best, c.pos);
+    }
+    *at = best;
+    return true;
+  }
+
+ private:
+  std::string_view buffer_;
+  bool andMode_;
+  std::vector<Cursor> cursors_;
+};
+
+class Scanner {
+ public:
+  Scanner(const SearchList& list, const DriveCounts& folderCounts, const DriveCounts& fileCounts,
+          const SearchQuery& query, HitList& hits, const StopFlag* stop, HitIcons icons)
+      : list_(list),
+        folderCounts_(folderCounts),
+        fileCounts_(fileCounts),
+        m_(query),
+        hits_(hits),
+        stop_(stop),
+        icons_(icons),
+        limit_(static_cast<size_t>(std::max(query.hitLimit, 0))),
+        restrict_(!query.drives.empty()),
+        // A head search tests each name's first bytes directly: cheaper than
+        // finding every occurrence in the buffer to keep only those at a start.
+        probeNames_(m_.comparesNames() && !query.head) {
+    for (char c : query.drives) allowed_[static_cast<unsigned char>(c)] = true;
+  }
+
+  ScanResult run() {
+    const SearchQuery& q = m_.query();
+    if (q.text.empty()) return result_;
+    if (q.folders) folderPass();
+    if (q.files) filePass();
+    return result_;
+  }
+
+ private:
+  bool mustEnd() {
+    if (stop_ && stop_->load(std::memory_order_relaxed)) {
+      result_.Stopped = true;
+      return true;
+    }
+    return !result_.WithinLimit && m_.query().maxstop;
+  }
+
+  // Position to go to when a drive restriction refuses letter: past that
+  // drive's block by its stored count, and at least one line on, so that a
+  // missing or stale count never holds the scan on one line.
+  static size_t SkipDrive(size_t i, const DriveCounts& counts, char letter) {
+    return i + std::max<size_t>(1, counts.countOf(letter));
+  }
+
+  void record(HitRecord&& r) {
+    ++result_.TotalMatches;
+    if (hits_.size() < limit_) {
+      hits_.push_back(std::move(r));
+    } else {
+      result_.WithinLimit = false;
+    }
+  }
+
+  bool filtersPass(const InfoLines& info, size_t i, bool isFile) const {
+    if (m_.dateApplies() && !m_.infoDatePasses(info, i)) return false;
+    if (m_.sizeApplies() && !m_.sizePasses(isFile ? info.sizeKB(i) : 0)) return false;
+    if (m_.attributesApply() && !m_.attributesPass(info.attr(i))) return false;
+    return true;
+  }
+
+  // Name part of entry with lower-cased name `lower` lying in `buffer`.
+  bool namePasses(NameProbe* probe, std::string_view buffer, std::string_view lower) {
+    if (!probe) return m_.namePasses(lower);
+    bool stopped = false;
+    bool pass = probe->passes(static_cast<size_t>(lower.data() - buffer.data()), lower.size(),
+                              &stopped);
+    if (stopped) result_.Stopped = true;
+    return pass;
+  }
+
+  // Moves i forward to the first line at or after it whose name can pass, in
+  // an unrestricted name search: every line passed over would only have gone
+  // to the next position. False when no such line is left or on a stop.
+  template <class Lines>
+  bool jumpToCandidate(NameProbe& probe, const Lines& lines, size_t* i) {
+    size_t at;
+    if (!probe.nextCandidate(lines.lowerNameOffset(*i), &at)) {
+      result_.Stopped = true;
+      return false;
+    }
+    if (at == kNone) return false;
+    *i = std::max(*i, lines.lineAtLowerOffset(at));
+    return true;
+  }
+
+  void folderPass() {
+    const FolderLines& folders = list_.FolderList;
+    const size_t n = folders.size();
+    std::string_view buffer = folders.lowerNameBuffer();
+    NameProbe probe(m_, buffer, stop_);
+    if (probeNames_ && probe.hopeless()) return;
+    NameProbe* p = probeNames_ ? &probe : nullptr;
+    const bool jump = p && !restrict_;
+    const bool recy = m_.query().recy;
+    size_t i = 0;
+    while (i < n) {
+      if (mustEnd()) return;
+      if (jump && !jumpToCandidate(probe, folders, &i)) return;
+      if (folders.path(i).empty()) {  // removed folder
+        ++i;
+        continue;
+      }
+      if (restrict_) {
+        char letter = folders.driveLetter(i);
+        if (!allowed_[static_cast<unsigned char>(letter)]) {
+          i = SkipDrive(i, folderCounts_, letter);
+          continue;
+        }
+      }
+      if (!recy && folders.isRecycled(i)) {
+        ++i;
+        continue;
+      }
+      std::string_view lower = folders.lowerName(i);
+      if (lower.empty()) {  // a drive root has no name and is never a hit
+        ++i;
+        continue;
+      }
+      bool hit = namePasses(p, buffer, lower);
+      if (result_.Stopped) return;
+      if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
+        record(FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder));
+      ++i;
+    }
+  }
+
+  void filePass() {
+    const FolderLines& folders = list_.FolderList;
+    const FileLines& files = list_.FileList;
+    const size_t n = files.size();
+    const size_t folderCount = folders.size();
+    std::string_view buffer = files.lowerNameBuffer();
+    NameProbe probe(m_, buffer, stop_);
+    if (probeNames_ && probe.hopeless()) return;
+    NameProbe* p = probeNames_ ? &probe : nullptr;
+    const bool jump = p && !restrict_;
+    const bool recy = m_.query().recy;
+    size_t j = 0;
+    while (j < n) {
+      if (mustEnd()) return;
+      if (jump && !jumpToCandidate(probe, files, &j)) return;
+      // A line without "=" or whose folder number is not a number of the
+      // folder list names no entry: it is passed over, and the lines after it
+      // are still searched.
+      uint32_t folder = files.folder(j);
+      if (folder == FileLines::kBrokenLine || folder >= folderCount) {
+        ++j;
+        continue;
+      }
+      if (folders.path(folder).empty()) {  // file of a removed folder
+        ++j;
+        continue;
+      }
+      if (restrict_) {
+        char letter = folders.driveLetter(folder);
+        if (!allowed_[static_cast<unsigned char>(letter)]) {
+          j = SkipDrive(j, fileCounts_, letter);
+          continue;
+        }
+      }
+      if (!recy && folders.isRecycled(folder)) {
+        ++j;
+        continue;
+      }
+      bool hit = namePasses(p, buffer, files.lowerName(j));
+      if (result_.Stopped) return;
+      if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
+        record(FileHitRecord(list_, j, m_.lastWrite(), icons_.file));
+      ++j;
+    }
+  }
+
+  const SearchList& list_;
+  const DriveCounts& folderCounts_;
+  const DriveCounts& fileCounts_;
+  Matcher m_;
+  HitList& hits_;
+  const StopFlag* stop_;
+  HitIcons icons_;
+  size_t limit_;
+  bool restrict_;
+  bool probeNames_;
+  bool allowed_[256] = {};
+  ScanResult result_;
+};
+
+}  // namespace
+
+ScanResult ScanSearchList(const SearchList& list, const DriveCounts& folderCounts,
+                          const DriveCounts& fileCounts, const SearchQuery& query, HitList& hits,
+                          const StopFlag* stop, HitIcons icons) {
+  return Scanner(list, folderCounts, fileCounts, query, hits, stop, icons).run();
+}
+
+}  // namespace filvex
