@@ -62,7 +62,7 @@ bool InNormalRanges(const LocalDateTime& t) {
 
 // Packs the minute of t (its seconds dropped); false outside the packed range.
 bool PackMinute(const LocalDateTime& t, PackedDate* out) {
-  char buf[32];
+  char buf[64];
   int n = std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day,
                         t.hour, t.minute);
   return n == static_cast<int>(kDateTextLen) && PackDateText(std::string_view(buf, kDateTextLen), out);

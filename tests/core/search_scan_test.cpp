@@ -1,0 +1,579 @@
+// The scan of a search run: passes, drive restriction, recycle folders, hit
+// limit, damaged lines, stop requests; and the fast scan against the plain
+// line-by-line search of reference_scan.h on randomized lists and queries.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "search/scan.h"
+#include "searchlist/list_files.h"
+#include "tests/core/reference_scan.h"
+
+namespace filvex {
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\r\n";
+  return s;
+}
+
+struct ListText {
+  std::vector<std::string> folders, folderInfo, files, fileInfo;
+
+  SearchList build() const {
+    SearchList l;
+    ParseFolderLines(Joined(folders), l.FolderList);
+    ParseInfoLines(Joined(folderInfo), l.FolderInfoList);
+    ParseFileLines(Joined(files), l.FileList);
+    ParseInfoLines(Joined(fileInfo), l.FileInfoList);
+    return l;
+  }
+  // Appends a folder with a plain information line.
+  void folder(const std::string& path, const std::string& attr = "10") {
+    folders.push_back(path);
+    folderInfo.push_back(path.size() == 2 ? std::string(kRootInfoLine)
+                                          : "2020/01/01 00:002020/02/02 00:00" + attr);
+  }
+  void file(size_t folderNo, const std::string& name, uint32_t sizeKB = 1,
+            const std::string& attr = "20", const std::string& date = "2020/02/02 00:00") {
+    files.push_back(std::to_string(folderNo) + "=" + name);
+    fileInfo.push_back("2020/01/01 00:00" + date + attr + std::to_string(sizeKB));
+  }
+};
+
+struct ScanRun {
+  HitList hits;
+  ScanResult result;
+};
+
+ScanRun Scan(const SearchList& l, const SearchQuery& q, const DriveCounts* fc = nullptr,
+         const DriveCounts* ic = nullptr) {
+  DriveCounts folderCounts, fileCounts;
+  CountEntriesPerDrive(l, folderCounts, fileCounts);
+  ScanRun r;
+  r.result = ScanSearchList(l, fc ? *fc : folderCounts, ic ? *ic : fileCounts, q, r.hits);
+  return r;
+}
+
+std::vector<std::string> Paths(const HitList& hits) {
+  std::vector<std::string> v;
+  for (const auto& h : hits) v.push_back(h.Path);
+  return v;
+}
+
+SearchQuery Query(std::string_view typed) {
+  SearchQuery q;
+  SetQueryText(q, typed);
+  return q;
+}
+
+// C: with Data and Data\Sub, D: with Work; a file in each.
+ListText TwoDrives() {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\Data");
+  t.folder("C:\\Data\\Sub");
+  t.folder("D:");
+  t.folder("D:\\Work");
+  t.file(0, "boot.txt");
+  t.file(1, "a.txt");
+  t.file(2, "b.txt");
+  t.file(3, "d.txt");
+  t.file(4, "w.txt");
+  return t;
+}
+
+TEST(Scan, HitRecordsCarryTheEntryValues) {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\Data", "15");
+  t.file(1, "Report.TXT", 1234, "21", "2021/03/04 05:06");
+  SearchQuery q = Query("report");
+  q.attrS = true;
+  q.dateKind = DateKind::LastWrite;
+  ScanRun r = Scan(t.build(), q);
+  ASSERT_EQ(r.hits.size(), 1u);
+  const HitRecord& h = r.hits[0];
+  EXPECT_EQ(h.Path, "C:\\Data\\Report.TXT");
+  EXPECT_EQ(h.Name, "Report.TXT");
+  EXPECT_EQ(h.DateText, "2021/03/04 05:06");
+  EXPECT_EQ(h.SizeKB, 1234u);
+  EXPECT_EQ(h.AttrCode, 0x21);
+  EXPECT_EQ(h.ListLine, 0);
+  EXPECT_EQ(h.Kind, kKindFile);
+  EXPECT_EQ(h.OverlayIndex, -1);
+  EXPECT_FALSE(h.IconSet || h.Unknown);
+  EXPECT_TRUE(h.TypeName.empty());
+
+  q = Query("data");
+  q.dateKind = DateKind::Created;
+  r = Scan(t.build(), q);
+  ASSERT_EQ(r.hits.size(), 1u);
+  EXPECT_EQ(r.hits[0].Kind, kKindFolder);
+  EXPECT_EQ(r.hits[0].DateText, "2020/01/01 00:00");
+  EXPECT_EQ(r.hits[0].ListLine, 1);
+  EXPECT_EQ(r.hits[0].AttrCode, 0x15);
+}
+
+TEST(Scan, HitLimitAndMaxstop) {
+  ListText t;
+  t.folder("C:");
+  for (int k = 0; k < 150; ++k) t.file(0, "m" + std::to_string(k) + ".txt");
+  t.file(0, "other.dat");
+  struct Case {
+    int limit, matching;
+    bool maxstop;
+    size_t hits, total;
+    bool within;
+  } cases[] = {
+      {100, 150, true, 100, 101, false},
+      {100, 150, false, 100, 150, false},
+      {150, 150, true, 150, 150, true},
+  };
+  SearchList l = t.build();
+  for (const auto& c : cases) {
+    SearchQuery q = Query(".txt");
+    q.hitLimit = c.limit;
+    q.maxstop = c.maxstop;
+    ScanRun r = Scan(l, q);
+    EXPECT_EQ(r.hits.size(), c.hits);
+    EXPECT_EQ(r.result.TotalMatches, c.total);
+    EXPECT_EQ(r.result.WithinLimit, c.within);
+  }
+}
+
+TEST(Scan, MaxstopInTheFolderPassSkipsTheFilePass) {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\x1");
+  t.folder("C:\\x2");
+  t.file(1, "x3");
+  SearchQuery q = Query("x");
+  q.hitLimit = 1;
+  ScanRun r = Scan(t.build(), q);
+  EXPECT_EQ(Paths(r.hits), std::vector<std::string>{"C:\\x1"});
+  EXPECT_EQ(r.result.TotalMatches, 2u);
+}
+
+TEST(Scan, DriveLettersRestrictTheScan) {
+  struct Case {
+    std::string drives;
+    std::vector<std::string> paths;
+  } cases[] = {
+      {"d", {"D:\\d.txt", "D:\\Work\\w.txt"}},
+      {"CD", {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt", "D:\\d.txt",
+              "D:\\Work\\w.txt"}},
+      {"CX", {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt"}},
+      {"X", {}},
+      {"", {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt", "D:\\d.txt",
+            "D:\\Work\\w.txt"}},
+  };
+  SearchList l = TwoDrives().build();
+  for (const auto& c : cases) {
+    SearchQuery q = Query(".txt");
+    SetDriveLetters(q, c.drives);
+    EXPECT_EQ(Paths(Scan(l, q).hits), c.paths) << c.drives;
+  }
+}
+
+// A letter without a stored count (counts missing or stale) advances the
+// scan by one line instead of holding it on that line for ever.
+TEST(Scan, DriveWithoutCountAdvancesOneLine) {
+  SearchList l = TwoDrives().build();
+  DriveCounts none;
+  DriveCounts zero;
+  zero.add('C', 0);
+  zero.add('D', 0);
+  for (const DriveCounts* counts : {&none, &zero}) {
+    SearchQuery q = Query("w");
+    SetDriveLetters(q, "D");
+    ScanRun r = Scan(l, q, counts, counts);
+    EXPECT_EQ(Paths(r.hits), (std::vector<std::string>{"D:\\Work", "D:\\Work\\w.txt"}));
+  }
+}
+
+TEST(Scan, RecycleFoldersAreLeftOutUnlessAskedFor) {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\Recycled");
+  t.folder("C:\\RecycledData");
+  t.folder("C:\\Data");
+  t.folder("C:\\Data\\Recycled");
+  t.folder("C:\\recycled");  // the comparison is case-sensitive
+  for (size_t k = 1; k < 6; ++k) t.file(k, "f.txt");
+  SearchList l = t.build();
+  SearchQuery q = Query("f.txt");
+  EXPECT_EQ(Paths(Scan(l, q).hits),
+            (std::vector<std::string>{"C:\\Data\\f.txt", "C:\\Data\\Recycled\\f.txt",
+                                      "C:\\recycled\\f.txt"}));
+  q.recy = true;
+  EXPECT_EQ(Scan(l, q).hits.size(), 5u);
+  q = Query("recycled");
+  EXPECT_EQ(Paths(Scan(l, q).hits),
+            (std::vector<std::string>{"C:\\Data\\Recycled", "C:\\recycled"}));
+}
+
+TEST(Scan, FoldersFilesAndDriveRoots) {
+  SearchList l = TwoDrives().build();
+  SearchQuery q = Query("a");
+  q.folders = false;
+  EXPECT_EQ(Paths(Scan(l, q).hits), std::vector<std::string>{"C:\\Data\\a.txt"});
+  q.folders = true;
+  q.files = true;
+  EXPECT_EQ(Paths(Scan(l, q).hits), (std::vector<std::string>{"C:\\Data", "C:\\Data\\a.txt"}));
+  // A drive root has no name: never a hit, in any mode.
+  for (SearchMode mode : {SearchMode::NameSearch, SearchMode::AttributeSearch,
+                          SearchMode::DateSearch, SearchMode::SizeSearch}) {
+    SearchQuery all = Query(":");
+    all.mode = mode;
+    all.files = false;
+    all.attrS = all.attrH = all.attrR = true;
+    for (const auto& h : Scan(l, all).hits) EXPECT_GT(h.Path.size(), 2u) << int(mode);
+  }
+}
+
+TEST(Scan, EmptyQueryFindsNothingInEveryMode) {
+  SearchList l = TwoDrives().build();
+  for (SearchMode mode : {SearchMode::NameSearch, SearchMode::AttributeSearch,
+                          SearchMode::DateSearch, SearchMode::SizeSearch}) {
+    SearchQuery q;
+    q.mode = mode;
+    ScanRun r = Scan(l, q);
+    EXPECT_TRUE(r.hits.empty());
+    EXPECT_EQ(r.result.TotalMatches, 0u);
+  }
+  EXPECT_TRUE(Scan(SearchList{}, Query("a")).hits.empty());
+}
+
+// A damaged FileList line names no entry: it is passed over and the lines
+// after it are still searched (it used to end the file pass).
+TEST(Scan, BrokenFileLineIsPassedOver) {
+  ListText t = TwoDrives();
+  t.files.insert(t.files.begin() + 1, {"no equals sign", "x=a.txt", "=a.txt", "99=a.txt", "012=a.txt"});
+  t.fileInfo.insert(t.fileInfo.begin() + 1, 5, "2020/01/01 00:002020/01/01 00:00201");
+  SearchQuery q = Query(".txt");
+  q.folders = false;
+  ScanRun r = Scan(t.build(), q);
+  EXPECT_EQ(Paths(r.hits), (std::vector<std::string>{"C:\\boot.txt", "C:\\Data\\a.txt",
+                                                     "C:\\Data\\Sub\\b.txt", "D:\\d.txt",
+                                                     "D:\\Work\\w.txt"}));
+  EXPECT_EQ(r.hits[1].ListLine, 6);
+}
+
+// A date text that cannot be read is outside the date range; the scan goes on
+// (it used to end at that entry).
+TEST(Scan, UnreadableDateDoesNotEndTheScan) {
+  ListText t = TwoDrives();
+  t.fileInfo[1] = "2020/01/01 00:002020/02/31 25:0020";  // a.txt
+  t.fileInfo[2] = "garbage";                              // b.txt
+  SearchQuery q = Query(".txt");
+  q.folders = false;
+  q.dateOn = true;
+  q.dateFrom = {2000, 1, 1, 0, 0, 0};
+  q.dateTo = {2030, 1, 1, 0, 0, 0};
+  ScanRun r = Scan(t.build(), q);
+  EXPECT_EQ(Paths(r.hits),
+            (std::vector<std::string>{"C:\\boot.txt", "D:\\d.txt", "D:\\Work\\w.txt"}));
+}
+
+TEST(Scan, RemovedFoldersAndTheirFilesAreSkipped) {
+  ListText t = TwoDrives();
+  t.folders[2] = "";  // C:\Data\Sub removed
+  t.folderInfo[2] = "";
+  SearchQuery q = Query("b.txt");
+  EXPECT_TRUE(Scan(t.build(), q).hits.empty());
+}
+
+TEST(Scan, StopFlagEndsTheScan) {
+  SearchList l = TwoDrives().build();
+  DriveCounts fc, ic;
+  CountEntriesPerDrive(l, fc, ic);
+  for (bool head : {false, true}) {
+    SearchQuery q = Query("t");
+    q.head = head;
+    StopFlag stop{1};
+    HitList hits;
+    ScanResult r = ScanSearchList(l, fc, ic, q, hits, &stop);
+    EXPECT_TRUE(r.Stopped);
+    EXPECT_TRUE(hits.empty());
+  }
+}
+
+// The memory search runs in blocks between looks at the stop flag; a name
+// lying across or right at a block's edge is still found.
+TEST(Scan, MemorySearchFindsNamesAtBlockEdges) {
+  for (size_t at : {65534u, 65535u, 65536u, 65537u, 131072u}) {
+    for (const char* query : {"z", "q", "zq"}) {
+      ListText t;
+      t.folder("C:");
+      t.file(0, std::string(at - 1, 'b'));  // fills the name buffer up to `at`
+      t.file(0, "zq");
+      SearchQuery q = Query(query);
+      ScanRun r = Scan(t.build(), q);
+      ASSERT_EQ(r.hits.size(), 1u) << at << " " << query;
+      EXPECT_EQ(r.hits[0].Name, "zq");
+    }
+  }
+}
+
+// ---- differential test -----------------------------------------------------
+
+class RandomList {
+ public:
+  explicit RandomList(uint32_t seed) : rng_(seed) {}
+
+  size_t pick(size_t n) { return static_cast<size_t>(rng_() % n); }
+  bool chance(int percent) { return pick(100) < static_cast<size_t>(percent); }
+
+  std::string token() {
+    static const char* kTokens[] = {
+        "a",        "A",        "b",     "re",       "Read", "txt",  ".txt", "doc", "x",
+        "\x95\x5C" /*表*/,      "\x83\x5C" /*ソ*/,   "\x83\x61", "\x82\x60" /*Ａ*/,
+        "\x82\x81" /*ａ*/,      "\xB1",  "Recycled", " ",    "=",    "e",    "\\",  "ab",
+        "\x83\x9F" /*Α*/,       "\x8E\x96",         "5C",
+    };
+    return kTokens[pick(std::size(kTokens))];
+  }
+  std::string name() {
+    std::string n;
+    size_t k = 1 + pick(4);
+    for (size_t i = 0; i < k; ++i) n += token();
+    if (chance(3)) n += "\x95";  // a lead byte cut off at the end of the name
+    return n;
+  }
+  std::string date() {
+    if (chance(3)) return "1500/01/01 00:00";  // a date outside the packed range
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", 2018 + int(pick(6)),
+                  1 + int(pick(12)), 1 + int(pick(31)), int(pick(24)), int(pick(60)));
+    return buf;
+  }
+  std::string info(bool file) {
+    static const char* kHex = "0123456789ABCDEF";
+    std::string attr = {kHex[pick(4)], kHex[pick(8)]};
+    std::string size = file ? std::to_string(pick(6)) : "";
+    switch (pick(30)) {
+      case 0:
+        return "";
+      case 1:
+        return "short";
+      case 2:
+        return date() + "2019/13/01 00:00" + attr + size;  // bad month
+      case 3:
+        return date() + date() + "1a" + size;  // lower-case hex
+      case 4:
+        return date() + date() + "ZZ" + size;
+      case 5:
+        return date() + date() + attr + "007";
+      case 6:
+        return date() + date() + attr + "12x";
+      case 7:
+        return date() + date() + attr.substr(0, 1);
+      case 8:
+        return std::string(kRootInfoLine);
+      default:
+        return date() + date() + attr + size;
+    }
+  }
+
+  ListText list(size_t folderTarget, size_t fileTarget) {
+    ListText t;
+    std::string drives = "CDeX";
+    std::vector<std::string> paths;
+    for (char d : drives) {
+      if (chance(25)) continue;
+      std::string root = std::string(1, d) + ":";
+      paths.assign(1, root);
+      t.folders.push_back(root);
+      t.folderInfo.push_back(chance(90) ? std::string(kRootInfoLine) : info(false));
+      size_t n = folderTarget / drives.size() + pick(3);
+      for (size_t k = 0; k < n; ++k) {
+        std::string path;
+        switch (pick(20)) {
+          case 0:
+            path = "";  // removed folder
+            break;
+          case 1:
+            path = root + "\\Recycled" + (chance(50) ? "\\" + name() : "");
+            break;
+          case 2:
+            path = root + "\\RecycledData";
+            break;
+          case 3:
+            path = root + "\\" + name() + "\\";  // no name after the last separator
+            break;
+          case 4:
+            path = "CD"[pick(2)] + std::string(":\\") + name();  // out of its drive's block
+            break;
+          default:
+            path = paths[pick(paths.size())] + "\\" + name();
+            paths.push_back(path);
+        }
+        t.folders.push_back(path);
+        t.folderInfo.push_back(info(false));
+      }
+    }
+    if (chance(10) && !t.folderInfo.empty()) t.folderInfo.pop_back();  // info list too short
+    size_t nf = t.folders.size();
+    for (size_t k = 0; k < fileTarget && nf; ++k) {
+      std::string line;
+      switch (pick(25)) {
+        case 0:
+          line = "no equals";
+          break;
+        case 1:
+          line = "=" + name();
+          break;
+        case 2:
+          line = std::to_string(nf + pick(3)) + "=" + name();  // beyond the folder list
+          break;
+        case 3:
+          line = "0" + std::to_string(pick(nf)) + "=" + name();
+          break;
+        case 4:
+          line = "x=" + name();
+          break;
+        default:
+          line = std::to_string(std::min(nf - 1, k * nf / (fileTarget + 1) + pick(2))) + "=" +
+                 name();
+      }
+      t.files.push_back(line);
+      t.fileInfo.push_back(info(true));
+    }
+    return t;
+  }
+
+  void counts(const SearchList& l, DriveCounts& fc, DriveCounts& ic) {
+    CountEntriesPerDrive(l, fc, ic);
+    if (chance(50)) return;
+    // Stale, missing or zero counts.
+    for (DriveCounts* c : {&fc, &ic}) {
+      DriveCounts stale;
+      for (const DriveCount& e : c->entries())
+        if (!chance(30)) stale.add(e.letter, chance(50) ? e.count : static_cast<uint32_t>(pick(6)));
+      *c = stale;
+    }
+  }
+
+  LocalDateTime when() {
+    return {2018 + int(pick(7)), 1 + int(pick(12)), 1 + int(pick(31)), int(pick(24)),
+            int(pick(60)), int(pick(60))};
+  }
+
+  SearchQuery query() {
+    SearchQuery q;
+    std::string text;
+    size_t parts = 1 + pick(3);
+    for (size_t k = 0; k < parts; ++k) {
+      if (k || chance(10)) text += "/";
+      if (!chance(10)) text += token();
+      if (chance(30)) text += token();
+    }
+    if (chance(5)) text += "/";
+    if (chance(3)) text.clear();
+    SetQueryText(q, text);
+    q.mode = static_cast<SearchMode>(chance(70) ? 0 : pick(4));
+    q.folders = chance(70);
+    q.files = !q.folders || chance(70);
+    q.andMode = chance(30);
+    q.head = !q.andMode && chance(25);
+    q.attrS = chance(20), q.attrH = chance(30), q.attrSH = chance(15), q.attrR = chance(70);
+    q.dateOn = chance(30);
+    q.dateKind = static_cast<DateKind>(pick(2));
+    q.dateFrom = when();
+    q.dateTo = when();
+    if (chance(20)) q.dateFrom = {1, 1, 1, 0, 0, 0};
+    if (chance(20)) q.dateTo = {9999, 12, 31, 23, 59, 59};
+    q.sizeOn = chance(30);
+    q.sizeRelation = static_cast<SizeRelation>(pick(3));
+    q.sizeLowKB = static_cast<uint32_t>(pick(5));
+    q.sizeHighKB = static_cast<uint32_t>(pick(6));
+    q.hitLimit = chance(30) ? static_cast<int>(pick(6)) : 1000;
+    q.maxstop = chance(50);
+    q.recy = chance(30);
+    if (chance(30)) {
+      std::string d;
+      for (char c : std::string("CDEXcz"))
+        if (chance(40)) d += c;
+      SetDriveLetters(q, d);
+    }
+    return q;
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+std::string Describe(const SearchQuery& q) {
+  std::string s = "query '" + q.text + "' mode " + std::to_string(int(q.mode)) + " drives '" +
+                  q.drives + "' and " + std::to_string(q.andMode) + " head " +
+                  std::to_string(q.head) + " limit " + std::to_string(q.hitLimit) + " maxstop " +
+                  std::to_string(q.maxstop) + " date " + std::to_string(q.dateOn) + " size " +
+                  std::to_string(q.sizeOn);
+  return s;
+}
+
+// Returns the number of hits, so that a run can show that it compared more
+// than empty results.
+size_t ExpectSameAsReference(const SearchList& l, const DriveCounts& fc, const DriveCounts& ic,
+                             const SearchQuery& q, const std::string& where) {
+  reference::Result want = reference::Scan(l, fc, ic, q, 3, 4);
+  HitList hits;
+  ScanResult got = ScanSearchList(l, fc, ic, q, hits, nullptr, HitIcons{3, 4});
+  EXPECT_EQ(got.TotalMatches, want.totalMatches) << where << " " << Describe(q);
+  EXPECT_EQ(got.WithinLimit, want.withinLimit) << where << " " << Describe(q);
+  EXPECT_EQ(hits.size(), want.hits.size()) << where << " " << Describe(q);
+  if (hits.size() != want.hits.size()) return 0;
+  for (size_t k = 0; k < hits.size(); ++k) {
+    const HitRecord &a = hits[k], &b = want.hits[k];
+    bool same = a.Path == b.Path && a.Name == b.Name && a.DateText == b.DateText &&
+                a.SizeKB == b.SizeKB && a.AttrCode == b.AttrCode && a.ListLine == b.ListLine &&
+                a.Kind == b.Kind && a.ImageIndex == b.ImageIndex && a.OverlayIndex == -1;
+    EXPECT_TRUE(same) << where << " " << Describe(q) << " hit " << k << ": " << a.Path << " vs "
+                      << b.Path;
+    if (!same) return 0;
+  }
+  return hits.size();
+}
+
+TEST(ScanDifferential, SmallRandomListsMatchThePlainSearch) {
+  int runs[2][2] = {};  // [name search][with hits]
+  for (uint32_t seed = 1; seed <= 150; ++seed) {
+    RandomList gen(seed);
+    ListText t = gen.list(10 + gen.pick(40), gen.pick(80));
+    SearchList l = t.build();
+    DriveCounts fc, ic;
+    gen.counts(l, fc, ic);
+    for (int k = 0; k < 40; ++k) {
+      SearchQuery q = gen.query();
+      size_t n = ExpectSameAsReference(l, fc, ic, q, "seed " + std::to_string(seed));
+      ++runs[q.mode == SearchMode::NameSearch][n > 0];
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+  // The generator must give plenty of runs with hits, in name search and
+  // in the other modes, or the comparison proves little.
+  EXPECT_GT(runs[1][1], 1000);
+  EXPECT_GT(runs[0][1], 300);
+}
+
+// Lists whose name buffers span several blocks of the memory search.
+TEST(ScanDifferential, LargeListsMatchThePlainSearch) {
+  for (uint32_t seed = 500; seed < 503; ++seed) {
+    RandomList gen(seed);
+    SearchList l = gen.list(4000, 20000).build();
+    DriveCounts fc, ic;
+    gen.counts(l, fc, ic);
+    for (int k = 0; k < 25; ++k) {
+      SearchQuery q = gen.query();
+      q.hitLimit = 100000;
+      ExpectSameAsReference(l, fc, ic, q, "large seed " + std::to_string(seed));
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace filvex
