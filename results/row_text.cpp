@@ -8,9 +8,8 @@ std::string GroupedNumber(uint64_t n) {
   std::string digits = std::to_string(n);
   std::string out;
   out.reserve(digits.size() + digits.size() / 3);
-  size_t lead = digits.size() % 3;
   for (size_t k = 0; k < digits.size(); ++k) {
-    if (k != 0 && (k - lead) % 3 == 0) out.push_back(',');
+    if (k != 0 && (digits.size() - k) % 3 == 0) out.push_back(',');
     out.push_back(digits[k]);
   }
   return out;
