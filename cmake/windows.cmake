@@ -34,3 +34,14 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(filvex_win_tests ${CORE_TEST_SOURCES} ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/app/filvex_tests.rc)
 filvex_target_defaults(filvex_win_tests)
 target_link_libraries(filvex_win_tests PRIVATE filvex_win gtest gtest_main)
+
+# Windows-only benchmarks (bench/*_winbench.cpp), each its own console program,
+# run under Wine by scripts/bench-build.sh and the like.
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_winbench.cpp)
+foreach(src ${WIN_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  filvex_target_defaults(${name})
+  target_compile_options(${name} PRIVATE -O2)
+  target_link_libraries(${name} PRIVATE filvex_win)
+endforeach()

@@ -75,13 +75,31 @@ void PutDigits(char* out, unsigned value, int width) {
 
 }  // namespace
 
-void EntryFromFindData(const WIN32_FIND_DATAW& d, const std::wstring& dirW, DirEntry& e) {
+void DateTextCache::Text(const FILETIME& utc, char out[kDateTextLen]) {
+  constexpr uint64_t kTicksPerMinute = 600000000;  // 100 ns ticks
+  const uint64_t minute =
+      ((static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime) / kTicksPerMinute;
+  if (minute != minute_) {
+    FileTimeText(utc, text_);
+    minute_ = minute;
+  }
+  std::memcpy(out, text_, kDateTextLen);
+}
+
+void EntryFromFindData(const WIN32_FIND_DATAW& d, const std::wstring& dirW, DirEntry& e,
+                       DateTextCache* dates) {
   e.attributes = d.dwFileAttributes;
-  FileTimeText(d.ftLastWriteTime, e.written);
+  if (dates) {
+    dates->Text(d.ftLastWriteTime, e.written);
+  } else {
+    FileTimeText(d.ftLastWriteTime, e.written);
+  }
   // Many files (and every file under some file systems) carry equal times;
   // one conversion then serves both.
   if (CompareFileTime(&d.ftCreationTime, &d.ftLastWriteTime) == 0) {
     std::memcpy(e.created, e.written, kDateTextLen);
+  } else if (dates) {
+    dates->Text(d.ftCreationTime, e.created);
   } else {
     FileTimeText(d.ftCreationTime, e.created);
   }
@@ -221,7 +239,7 @@ bool WinDirectorySource::NextEntry(DirEntry& entry) {
     pending_ = false;
     if (!IsDotName(data_.cFileName)) break;
   }
-  EntryFromFindData(data_, dirW_, entry);
+  EntryFromFindData(data_, dirW_, entry, &dates_);
   return true;
 }
 

@@ -51,9 +51,23 @@ std::string FileTimeText(const FILETIME& utc);
 // is the listed folder as WidePathForFind gave it, with its trailing "\".
 std::string AnsiEntryName(const wchar_t* name, const std::wstring& dirW);
 
+// Date texts of file times, remembering the last minute converted: files
+// written together share their minute, and a conversion costs two system
+// calls. The local-time shift is the one in force when a minute is first
+// converted, as with the uncached conversion.
+class DateTextCache {
+ public:
+  void Text(const FILETIME& utc, char out[kDateTextLen]);
+
+ private:
+  uint64_t minute_ = UINT64_MAX;
+  char text_[kDateTextLen] = {};
+};
+
 // Fills `entry` from one result of the find functions; `dirW` is the listed
 // folder (see AnsiEntryName).
-void EntryFromFindData(const WIN32_FIND_DATAW& data, const std::wstring& dirW, DirEntry& entry);
+void EntryFromFindData(const WIN32_FIND_DATAW& data, const std::wstring& dirW, DirEntry& entry,
+                       DateTextCache* dates = nullptr);
 
 // An open listing: the find handle and the listed folder (for short names).
 struct EntryListing {
@@ -88,6 +102,7 @@ class WinDirectorySource : public DirectorySource {
   std::wstring dirW_;
   WIN32_FIND_DATAW data_;
   bool pending_ = false;  // data_ holds an entry not yet handed out
+  DateTextCache dates_;
   DWORD oldErrorMode_ = 0;
 };
 
