@@ -9,17 +9,6 @@ namespace {
 
 constexpr wchar_t kLongPathPrefix[] = L"\\\\?\\";
 
-std::wstring WideFromAnsi(std::string_view text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  }
-  return out;
-}
-
 // ANSI form of a name; *lossy is set when a character had no ANSI form and
 // was replaced by the code page's default character.
 std::string AnsiFromWide(const wchar_t* text, size_t len, bool* lossy) {
@@ -112,6 +101,17 @@ void EntryFromFindData(const WIN32_FIND_DATAW& d, const std::wstring& dirW, DirE
   const bool reparse = (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   e.link = reparse && (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
            (d.dwReserved0 == 0 || IsReparseTagNameSurrogate(d.dwReserved0));
+}
+
+std::wstring WideFromAnsi(std::string_view text) {
+  if (text.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  if (n > 0) {
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  }
+  return out;
 }
 
 FindHandle& FindHandle::operator=(FindHandle&& o) noexcept {

@@ -32,6 +32,9 @@ class FindHandle {
   HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
+// UTF-16 form of an ANSI text.
+std::wstring WideFromAnsi(std::string_view text);
+
 // The wide path handed to the file functions: "\\?\" + path, so that paths
 // beyond the classic length limit and names ending in a dot or blank work; a
 // path that begins with "\\" (a network path or one already prefixed) is
