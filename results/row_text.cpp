@@ -51,17 +51,15 @@ std::string FormatSize(uint64_t bytes) {
 std::string AttributeLetters(uint8_t code) {
   constexpr uint8_t kSystem = 0x01, kHidden = 0x02, kReadOnly = 0x04, kNormal = 0x08,
                     kArchive = 0x10;
-  std::string s;
-  if ((code & 0x0F) == 0) {
-    if (code & kArchive) s = "A";
-    return s;
-  }
-  if (code & kSystem) s += 'S';
-  if (code & kHidden) s += 'H';
-  if (code & kReadOnly) s += 'R';
-  if (code & kArchive) s += 'A';
-  if (code & kNormal) s += 'N';
-  return s;
+  if ((code & 0x0F) == 0) return (code & kArchive) ? "A" : "";
+  char letters[5];
+  size_t n = 0;
+  if (code & kSystem) letters[n++] = 'S';
+  if (code & kHidden) letters[n++] = 'H';
+  if (code & kReadOnly) letters[n++] = 'R';
+  if (code & kArchive) letters[n++] = 'A';
+  if (code & kNormal) letters[n++] = 'N';
+  return std::string(letters, n);
 }
 
 std::string CaptionText(const HitRecord& r) {

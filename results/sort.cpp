@@ -115,64 +115,152 @@ int CompareHits(int column, const HitRecord& a, const HitRecord& b, bool ascendi
 
 namespace {
 
-// Ranks of texts in text order: equal texts get equal ranks. Distinct texts
-// are found with a hash table first (hits share folders and types heavily),
-// then only those are sorted, each with its first 8 bytes as a number so most
-// comparisons touch no text.
-std::vector<uint32_t> RankTexts(const std::vector<std::string_view>& texts) {
-  struct Distinct {
-    uint64_t prefix;
-    std::string_view text;
-    uint32_t id;
-  };
-  std::unordered_map<std::string_view, uint32_t> ids;
-  ids.reserve(texts.size());
-  std::vector<Distinct> distinct;
-  std::vector<uint32_t> idOf(texts.size());
-  for (size_t k = 0; k < texts.size(); ++k) {
-    std::string_view t = UpToZero(texts[k]);
-    auto [it, added] = ids.try_emplace(t, static_cast<uint32_t>(distinct.size()));
-    if (added) {
-      uint64_t prefix = 0;
-      for (size_t b = 0; b < 8; ++b)
-        prefix = (prefix << 8) | (b < t.size() ? static_cast<unsigned char>(t[b]) : 0u);
-      distinct.push_back({prefix, t, it->second});
-    }
-    idOf[k] = it->second;
-  }
-  std::sort(distinct.begin(), distinct.end(), [](const Distinct& x, const Distinct& y) {
-    if (x.prefix != y.prefix) return x.prefix < y.prefix;
-    return TextOrder(x.text, y.text) < 0;
-  });
-  std::vector<uint32_t> rankOfId(distinct.size());
-  for (size_t r = 0; r < distinct.size(); ++r) rankOfId[distinct[r].id] = static_cast<uint32_t>(r);
-  for (uint32_t& v : idOf) v = rankOfId[v];
-  return idOf;
+inline uint64_t BigEndian8(std::string_view t, size_t from) {
+  uint64_t v = 0;
+  for (size_t b = from; b < from + 8; ++b)
+    v = (v << 8) | (b < t.size() ? static_cast<unsigned char>(t[b]) : 0u);
+  return v;
 }
 
-struct SortKey {
-  uint32_t primary;  // rank or number of the column's key
-  uint32_t name;     // rank of the name (tie-break)
-  uint32_t drive;    // DriveKey of the path (path column)
-  uint32_t index;    // position in the list before sorting
-  bool folder;
+// The text a column compares, for the text-keyed columns.
+std::string_view ColumnKeyText(const HitRecord& r, int column) {
+  switch (column) {
+    case kColumnDate:
+      return r.DateText;
+    case kColumnType:
+      return r.TypeName;
+    case kColumnPath:
+      return ContainingFolder(r.Path);
+    default:
+      return r.Name;
+  }
+}
+
+std::vector<std::string_view> KeyTexts(const HitList& hits, int column) {
+  std::vector<std::string_view> t(hits.size());
+  for (size_t k = 0; k < hits.size(); ++k) t[k] = UpToZero(ColumnKeyText(hits[k], column));
+  return t;
+}
+
+// Order of two texts from byte `from` on, when their bytes before it agree.
+inline int TailOrder(std::string_view a, std::string_view b, size_t from) {
+  if (a.size() <= from || b.size() <= from) return (a.size() > b.size()) - (a.size() < b.size());
+  return TextOrder(a.substr(from), b.substr(from));
+}
+
+// Sort key of one row: the folder flag and three words that hold the start
+// of the column's key and of the name, laid out so that comparing the words
+// in order compares the keys. Texts go in as big-endian bytes padded with
+// zeros (no text holds a zero byte before its end, so a prefix comes
+// first). Nearly every comparison is decided by these integers; only rows
+// whose words all agree look at the rest of their texts.
+//   name:        w0 w1 = name bytes 0-15
+//   size, attr:  w0 = size or attribute letters (at most five), w1 w2 = name bytes 0-15
+//   type:        w0 = rank of the type name, w1 w2 = name bytes 0-15
+//   date:        w0 w1 = date text bytes 0-15, w2 = name bytes 0-7
+struct Item {
+  uint64_t w0 = 0, w1 = 0, w2 = 0;
+  uint32_t flag = 0;  // 0 for folders, 1 otherwise: folders first
+  uint32_t idx = 0;   // position in the list before sorting
 };
 
-// Bottom-up merge sort of keys by cmp (negative: a first). It only ever
-// compares keys inside the runs it merges, so any comparator keeps it within
-// bounds.
-template <class Cmp>
-void MergeSort(std::vector<SortKey>& keys, Cmp cmp) {
+struct ItemLess {
+  const std::vector<std::string_view>* keyTexts;  // date texts; null otherwise
+  const std::vector<std::string_view>* names;
+  size_t nameFrom;  // name bytes already in the words
+  bool operator()(const Item& a, const Item& b) const {
+    if (a.flag != b.flag) return a.flag < b.flag;
+    if (a.w0 != b.w0) return a.w0 < b.w0;
+    if (a.w1 != b.w1) return a.w1 < b.w1;
+    if (a.w2 != b.w2) return a.w2 < b.w2;
+    if (keyTexts) {
+      int r = TailOrder((*keyTexts)[a.idx], (*keyTexts)[b.idx], 16);
+      if (r) return r < 0;
+    }
+    return TailOrder((*names)[a.idx], (*names)[b.idx], nameFrom) < 0;
+  }
+};
+
+// Rank of each text in text order (equal texts, equal ranks). Rows of one
+// folder lie together in a hit list, so runs of equal neighbours are ranked
+// once.
+std::vector<uint32_t> RankTexts(const std::vector<std::string_view>& texts) {
+  const size_t n = texts.size();
+  struct Run {
+    uint64_t w0, w1;
+    uint32_t first;  // index of the run's first text
+  };
+  std::vector<Run> runs;
+  std::vector<uint32_t> runOf(n);
+  for (size_t k = 0; k < n; ++k) {
+    if (k == 0 || texts[k] != texts[k - 1])
+      runs.push_back({BigEndian8(texts[k], 0), BigEndian8(texts[k], 8), static_cast<uint32_t>(k)});
+    runOf[k] = static_cast<uint32_t>(runs.size() - 1);
+  }
+  auto order = [&](const Run& a, const Run& b) {
+    if (a.w0 != b.w0) return a.w0 < b.w0 ? -1 : 1;
+    if (a.w1 != b.w1) return a.w1 < b.w1 ? -1 : 1;
+    return TailOrder(texts[a.first], texts[b.first], 16);
+  };
+  std::vector<uint32_t> byRun(runs.size());
+  for (uint32_t r = 0; r < byRun.size(); ++r) byRun[r] = r;
+  std::sort(byRun.begin(), byRun.end(),
+            [&](uint32_t a, uint32_t b) { return order(runs[a], runs[b]) < 0; });
+  std::vector<uint32_t> rankOfRun(runs.size());
+  uint32_t rank = 0;
+  for (size_t k = 0; k < byRun.size(); ++k) {
+    if (k && order(runs[byRun[k - 1]], runs[byRun[k]]) != 0) ++rank;
+    rankOfRun[byRun[k]] = rank;
+  }
+  std::vector<uint32_t> out(n);
+  for (size_t k = 0; k < n; ++k) out[k] = rankOfRun[runOf[k]];
+  return out;
+}
+
+// Rank of each text in text order, for columns with few distinct texts
+// (type names): the distinct texts are collected with a hash table and only
+// they are sorted.
+std::vector<uint32_t> RankFewTexts(const std::vector<std::string_view>& texts) {
+  std::unordered_map<std::string_view, uint32_t> ids;
+  std::vector<std::string_view> distinct;
+  std::vector<uint32_t> out(texts.size());
+  for (size_t k = 0; k < texts.size(); ++k) {
+    auto [it, added] = ids.try_emplace(texts[k], static_cast<uint32_t>(distinct.size()));
+    if (added) distinct.push_back(texts[k]);
+    out[k] = it->second;
+  }
+  std::vector<uint32_t> byId(distinct.size());
+  for (uint32_t i = 0; i < byId.size(); ++i) byId[i] = i;
+  std::sort(byId.begin(), byId.end(),
+            [&](uint32_t a, uint32_t b) { return TextOrder(distinct[a], distinct[b]) < 0; });
+  std::vector<uint32_t> rankOfId(distinct.size());
+  for (uint32_t r = 0; r < byId.size(); ++r) rankOfId[byId[r]] = r;  // texts are distinct
+  for (uint32_t& v : out) v = rankOfId[v];
+  return out;
+}
+
+// Rows of the path order: the containing folder's rank, the drive, the kind.
+struct PathKey {
+  uint32_t folder;  // rank of the containing folder
+  uint32_t drive;   // DriveKey of the path
+  uint32_t idx;
+  bool isFolder;
+};
+
+// Bottom-up merge sort. It only compares keys inside the runs it merges, so
+// it stays within bounds for any comparator, including the path order, which
+// is not transitive when one drive letter appears in both cases.
+template <class Key, class Cmp>
+void MergeSort(std::vector<Key>& keys, Cmp cmp) {
   const size_t n = keys.size();
-  std::vector<SortKey> buf(n);
-  SortKey* src = keys.data();
-  SortKey* dst = buf.data();
-  // Short runs by insertion sort first: fewer passes over the data.
-  constexpr size_t kRun = 16;
+  std::vector<Key> buf(n);
+  Key* src = keys.data();
+  Key* dst = buf.data();
+  constexpr size_t kRun = 16;  // short runs by insertion sort: fewer passes
   for (size_t lo = 0; lo < n; lo += kRun) {
     size_t hi = std::min(n, lo + kRun);
     for (size_t i = lo + 1; i < hi; ++i) {
-      SortKey v = src[i];
+      Key v = src[i];
       size_t j = i;
       while (j > lo && cmp(v, src[j - 1]) < 0) {
         src[j] = src[j - 1];
@@ -194,92 +282,109 @@ void MergeSort(std::vector<SortKey>& keys, Cmp cmp) {
   if (src != keys.data()) std::copy(src, src + n, keys.data());
 }
 
-inline int Order(uint32_t a, uint32_t b) { return (a > b) - (a < b); }
+std::vector<uint32_t> PathOrder(const HitList& hits, bool ascending) {
+  const size_t n = hits.size();
+  std::vector<uint32_t> rank = RankTexts(KeyTexts(hits, kColumnPath));
+  std::vector<PathKey> keys(n);
+  for (size_t k = 0; k < n; ++k)
+    keys[k] = {rank[k], DriveKey(hits[k].Path), static_cast<uint32_t>(k),
+               hits[k].Kind == kKindFolder};
+  const int sign = ascending ? 1 : -1;
+  MergeSort(keys, [sign](const PathKey& a, const PathKey& b) {
+    int r = 0;
+    if (a.drive == b.drive && a.isFolder != b.isFolder) r = a.isFolder ? -1 : 1;
+    if (r == 0) r = (a.folder > b.folder) - (a.folder < b.folder);
+    return sign * r;
+  });
+  std::vector<uint32_t> order(n);
+  for (size_t k = 0; k < n; ++k) order[k] = keys[k].idx;
+  return order;
+}
+
+std::vector<uint32_t> ColumnOrder(const HitList& hits, int column, bool ascending) {
+  const size_t n = hits.size();
+  std::vector<std::string_view> names = KeyTexts(hits, kColumnName);
+  std::vector<std::string_view> keyTexts;
+  std::vector<Item> items(n);
+  size_t nameFrom = 16;
+  for (size_t k = 0; k < n; ++k) {
+    items[k].flag = hits[k].Kind == kKindFolder ? 0 : 1;
+    items[k].idx = static_cast<uint32_t>(k);
+  }
+  switch (column) {
+    case kColumnSize:
+    case kColumnAttr:
+    case kColumnType: {
+      std::vector<uint32_t> typeRank;
+      if (column == kColumnType) typeRank = RankFewTexts(KeyTexts(hits, kColumnType));
+      for (size_t k = 0; k < n; ++k) {
+        Item& it = items[k];
+        if (column == kColumnSize) {
+          it.w0 = hits[k].SizeKB;
+        } else if (column == kColumnType) {
+          it.w0 = typeRank[k];
+        } else {
+          it.w0 = BigEndian8(AttributeLetters(hits[k].AttrCode), 0);
+        }
+        it.w1 = BigEndian8(names[k], 0);
+        it.w2 = BigEndian8(names[k], 8);
+      }
+      break;
+    }
+    case kColumnDate:
+      keyTexts = KeyTexts(hits, column);
+      nameFrom = 8;
+      for (size_t k = 0; k < n; ++k) {
+        items[k].w0 = BigEndian8(keyTexts[k], 0);
+        items[k].w1 = BigEndian8(keyTexts[k], 8);
+        items[k].w2 = BigEndian8(names[k], 0);
+      }
+      break;
+    default:
+      for (size_t k = 0; k < n; ++k) {
+        items[k].w0 = BigEndian8(names[k], 0);
+        items[k].w1 = BigEndian8(names[k], 8);
+      }
+  }
+  ItemLess less{keyTexts.empty() ? nullptr : &keyTexts, &names, nameFrom};
+  // Descending reverses the whole order, the folder rule included.
+  if (ascending) {
+    std::sort(items.begin(), items.end(), less);
+  } else {
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) { return less(b, a); });
+  }
+  std::vector<uint32_t> order(n);
+  for (size_t k = 0; k < n; ++k) order[k] = items[k].idx;
+  return order;
+}
+
+// Moves the records into the given order in place, one cycle of the
+// permutation at a time: every record is moved once, and no second list of
+// records is allocated.
+void ApplyOrder(HitList& hits, std::vector<uint32_t>& order) {
+  const size_t n = hits.size();
+  for (size_t start = 0; start < n; ++start) {
+    if (order[start] == start) continue;
+    HitRecord held = std::move(hits[start]);
+    size_t at = start;
+    while (order[at] != start) {
+      size_t from = order[at];
+      hits[at] = std::move(hits[from]);
+      order[at] = static_cast<uint32_t>(at);
+      at = from;
+    }
+    hits[at] = std::move(held);
+    order[at] = static_cast<uint32_t>(at);
+  }
+}
 
 }  // namespace
 
 void SortHitList(HitList& hits, int column, bool ascending) {
-  const size_t n = hits.size();
-  if (n < 2) return;
-  std::vector<SortKey> keys(n);
-  std::vector<std::string_view> texts(n);
-
-  const bool path = column == kColumnPath;
-  if (!path) {
-    for (size_t k = 0; k < n; ++k) texts[k] = hits[k].Name;
-    std::vector<uint32_t> names = RankTexts(texts);
-    for (size_t k = 0; k < n; ++k) keys[k].name = names[k];
-  }
-  std::vector<std::string> attrLetters;  // per attribute code, for the attribute column
-  switch (column) {
-    case kColumnSize:
-      for (size_t k = 0; k < n; ++k) keys[k].primary = hits[k].SizeKB;
-      break;
-    case kColumnAttr: {
-      // 256 possible codes: rank their letter texts once.
-      std::vector<std::string_view> codeTexts(256);
-      attrLetters.resize(256);
-      for (int c = 0; c < 256; ++c) {
-        attrLetters[static_cast<size_t>(c)] = AttributeLetters(static_cast<uint8_t>(c));
-        codeTexts[static_cast<size_t>(c)] = attrLetters[static_cast<size_t>(c)];
-      }
-      std::vector<uint32_t> codeRank = RankTexts(codeTexts);
-      for (size_t k = 0; k < n; ++k) keys[k].primary = codeRank[hits[k].AttrCode];
-      break;
-    }
-    case kColumnDate:
-    case kColumnType:
-    case kColumnPath:
-      for (size_t k = 0; k < n; ++k) {
-        const HitRecord& r = hits[k];
-        texts[k] = column == kColumnDate   ? std::string_view(r.DateText)
-                   : column == kColumnType ? std::string_view(r.TypeName)
-                                           : ContainingFolder(r.Path);
-      }
-      {
-        std::vector<uint32_t> ranks = RankTexts(texts);
-        for (size_t k = 0; k < n; ++k) keys[k].primary = ranks[k];
-      }
-      break;
-    default:
-      break;
-  }
-  for (size_t k = 0; k < n; ++k) {
-    keys[k].index = static_cast<uint32_t>(k);
-    keys[k].folder = hits[k].Kind == kKindFolder;
-    if (path) keys[k].drive = DriveKey(hits[k].Path);
-  }
-
-  const int sign = ascending ? 1 : -1;
-  auto folderFirst = [](const SortKey& a, const SortKey& b) {
-    return a.folder == b.folder ? 0 : (a.folder ? -1 : 1);
-  };
-  if (path) {
-    MergeSort(keys, [&](const SortKey& a, const SortKey& b) {
-      int r = a.drive == b.drive ? folderFirst(a, b) : 0;
-      if (r == 0) r = Order(a.primary, b.primary);
-      return sign * r;
-    });
-  } else if (column == kColumnSize || column == kColumnDate || column == kColumnAttr ||
-             column == kColumnType) {
-    MergeSort(keys, [&](const SortKey& a, const SortKey& b) {
-      int r = folderFirst(a, b);
-      if (r == 0) r = Order(a.primary, b.primary);
-      if (r == 0) r = Order(a.name, b.name);
-      return sign * r;
-    });
-  } else {
-    MergeSort(keys, [&](const SortKey& a, const SortKey& b) {
-      int r = folderFirst(a, b);
-      if (r == 0) r = Order(a.name, b.name);
-      return sign * r;
-    });
-  }
-
-  HitList sorted;
-  sorted.reserve(n);
-  for (const SortKey& k : keys) sorted.push_back(std::move(hits[k.index]));
-  hits.swap(sorted);
+  if (hits.size() < 2) return;
+  std::vector<uint32_t> order =
+      column == kColumnPath ? PathOrder(hits, ascending) : ColumnOrder(hits, column, ascending);
+  ApplyOrder(hits, order);
 }
 
 }  // namespace filvex

@@ -5,6 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "searchlist/mbcs.h"
 
 namespace filvex {
@@ -12,8 +16,8 @@ namespace filvex {
 namespace {
 
 constexpr size_t kNone = static_cast<size_t>(-1);
-// Bytes of name buffer searched between two looks at the stop flag: about
-// 5-10 microseconds of memchr, so a stop is never kept waiting.
+// Bytes of name buffer searched between two looks at the stop flag: a few
+// microseconds of compares, so a stop is never kept waiting.
 constexpr size_t kBlock = 64 * 1024;
 
 // How common a byte is in lower-cased file names, from 0 (rare) to 9. The
@@ -34,58 +38,87 @@ int ByteCommonness(unsigned char c) {
 }
 
 // The first occurrence of a fragment at or after a position of the name
-// buffer, found with memchr on the fragment's rarest byte.
+// buffer. A fragment of two or more bytes is looked for 16 start positions at
+// a time by its two rarest bytes (SSE2 compares of both at their offsets),
+// and only positions where both agree are compared in full; one byte is
+// found with memchr. Both keep false candidates rare, which is what makes a
+// scan of a million names take about a millisecond.
 class Finder {
  public:
   Finder(std::string_view hay, std::string_view needle, const StopFlag* stop)
       : hay_(hay), needle_(needle), stop_(stop) {
-    for (size_t k = 0; k < needle.size(); ++k) {
-      if (ByteCommonness(static_cast<unsigned char>(needle[k])) <
-          ByteCommonness(static_cast<unsigned char>(needle[rare_])))
-        rare_ = k;
-    }
+    auto common = [&](size_t k) { return ByteCommonness(static_cast<unsigned char>(needle[k])); };
+    for (size_t k = 1; k < needle.size(); ++k)
+      if (common(k) < common(rare1_)) rare1_ = k;
+    rare2_ = rare1_ == 0 ? 1 : 0;
+    for (size_t k = 0; k < needle.size(); ++k)
+      if (k != rare1_ && common(k) < common(rare2_)) rare2_ = k;
   }
 
   // Position of the first occurrence at or after from, kNone when there is
   // none; false when the stop flag was raised during the search.
   bool find(size_t from, size_t* at) const {
     const size_t n = needle_.size();
-    const char* base = hay_.data();
-    if (n == 0 || hay_.size() < n || from > hay_.size() - n) {
-      *at = kNone;
-      return true;
-    }
-    const unsigned char rareByte = static_cast<unsigned char>(needle_[rare_]);
-    // The rare byte of an occurrence starting at s lies at s + rare_.
-    size_t p = from + rare_;
-    const size_t last = hay_.size() - n + rare_;  // last place for the rare byte
-    while (p <= last) {
-      if (stop_ && stop_->load(std::memory_order_relaxed)) return false;
-      size_t blockEnd = std::min(last + 1, p + kBlock);
-      while (p < blockEnd) {
-        const void* hit = std::memchr(base + p, rareByte, blockEnd - p);
-        if (!hit) {
-          p = blockEnd;
-          break;
-        }
-        size_t q = static_cast<size_t>(static_cast<const char*>(hit) - base);
-        size_t s = q - rare_;
-        if (std::memcmp(base + s, needle_.data(), n) == 0) {
-          *at = s;
-          return true;
-        }
-        p = q + 1;
-      }
-    }
     *at = kNone;
+    if (n == 0 || hay_.size() < n || from > hay_.size() - n) return true;
+    const size_t lastStart = hay_.size() - n;
+    size_t s = from;
+    while (s <= lastStart) {
+      if (stop_ && stop_->load(std::memory_order_relaxed)) return false;
+      const size_t blockEnd = std::min(lastStart + 1, s + kBlock);  // starts [s, blockEnd)
+      if (findInBlock(s, blockEnd, at)) return true;
+      s = blockEnd;
+    }
     return true;
   }
 
  private:
+  bool matchesAt(size_t s) const {
+    return std::memcmp(hay_.data() + s, needle_.data(), needle_.size()) == 0;
+  }
+
+  // First occurrence starting in [s, end); every start there is a valid one.
+  bool findInBlock(size_t s, size_t end, size_t* at) const {
+    const char* base = hay_.data();
+    if (needle_.size() == 1) {
+      const void* hit = std::memchr(base + s, needle_[0], end - s);
+      if (!hit) return false;
+      *at = static_cast<size_t>(static_cast<const char*>(hit) - base);
+      return true;
+    }
+    const char b1 = needle_[rare1_], b2 = needle_[rare2_];
+#if defined(__SSE2__)
+    // 16 starts at a time; the loads reach byte s + rare + 15, which lies
+    // within the buffer because s + 15 is a valid start.
+    const __m128i v1 = _mm_set1_epi8(b1), v2 = _mm_set1_epi8(b2);
+    for (; s + 16 <= end; s += 16) {
+      __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + s + rare1_));
+      __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + s + rare2_));
+      unsigned mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x1, v1), _mm_cmpeq_epi8(x2, v2))));
+      while (mask) {
+        size_t c = s + static_cast<size_t>(__builtin_ctz(mask));
+        if (matchesAt(c)) {
+          *at = c;
+          return true;
+        }
+        mask &= mask - 1;
+      }
+    }
+#endif
+    for (; s < end; ++s) {
+      if (base[s + rare1_] == b1 && base[s + rare2_] == b2 && matchesAt(s)) {
+        *at = s;
+        return true;
+      }
+    }
+    return false;
+  }
+
   std::string_view hay_;
   std::string_view needle_;
   const StopFlag* stop_;
-  size_t rare_ = 0;
+  size_t rare1_ = 0, rare2_ = 0;
 };
 
 // Per fragment: the first occurrence at or after `from` in the name buffer.
