@@ -1,0 +1,180 @@
+// filvex-find end to end: options, settings file, output and exit status
+// against small data folders written by the test.
+
+#include <gtest/gtest.h>
+
+#include "searchlist/list_files.h"
+#include "tests/core/test_util.h"
+// The console client is a program of its own; its one source file is built
+// into the tests as well, so that they call it without starting a process.
+#include "tools/filvex-find/run_find.cpp"
+
+namespace filvex {
+namespace {
+
+PackedDate Date(const char* text) {
+  PackedDate d = 0;
+  PackDateText(text, &d);
+  return d;
+}
+
+// C: with Data, Data\表示 and Recycled; D: with Work, which holds 120 logs.
+std::string WriteFixture(const std::string& tag, const std::string& ini) {
+  std::string dir = test::MakeScratchFolder(tag);
+  SearchList l;
+  auto folder = [&](const char* path, uint8_t attr) {
+    l.FolderList.append(path);
+    if (std::string_view(path).size() == 2) {
+      l.FolderInfoList.appendRoot();
+    } else {
+      l.FolderInfoList.appendDated(Date("2020/01/01 00:00"), Date("2020/06/01 00:00"), attr,
+                                   /*hasSize=*/false, 0);
+    }
+  };
+  auto file = [&](uint32_t f, const char* name, uint8_t attr, uint32_t kb, const char* written) {
+    l.FileList.append(f, name);
+    l.FileInfoList.appendDated(Date("2019/01/01 00:00"), Date(written), attr, /*hasSize=*/true, kb);
+  };
+  folder("C:", 0);
+  folder("C:\\Data", 0x10);
+  folder("C:\\Data\\表示", 0x10);
+  folder("C:\\Recycled", 0x16);
+  folder("D:", 0);
+  folder("D:\\Work", 0x10);
+  file(0, "boot.ini", 0x27, 1, "2018/05/05 05:05");
+  file(1, "readme.txt", 0x10, 3, "2021/02/03 04:05");
+  file(1, "ReadMe.md", 0x10, 0, "2022/02/03 04:05");
+  file(2, "ソース.txt", 0x10, 2048, "2021/12/31 23:59");
+  file(3, "trash.txt", 0x10, 1, "2021/06/06 06:06");
+  file(5, "report.doc", 0x10, 1234, "2021/03/04 05:06");
+  l.FileList.appendText("damaged line");
+  l.FileInfoList.appendText("");
+  for (int k = 0; k < 120; ++k) {
+    std::string name = "n" + std::to_string(100 + k) + ".log";
+    file(5, name.c_str(), 0x10, 5, "2023/01/01 00:00");
+  }
+  DriveCounts fc, ic;
+  CountEntriesPerDrive(l, fc, ic);
+  EXPECT_TRUE(SaveListFiles(dir, l, fc, ic));
+  if (!ini.empty()) test::WriteFile(DataFilePath(dir, kSettingsFileName), ini);
+  return dir;
+}
+
+std::string LastLine(const std::string& out) {
+  if (out.empty()) return out;
+  size_t end = out.size() - 1;  // the final "\n"
+  size_t start = out.rfind('\n', end - 1);
+  return out.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+TEST(FindTool, OptionsOutputAndExitStatus) {
+  const std::string plain = WriteFixture("find-plain", "");
+  const std::string custom = WriteFixture("find-ini", "[DATA]\r\nrecy=1\r\nmax=100\r\nsizekb=0\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    const std::string* dir;
+    int status;
+    std::string out;   // whole output, unless lastLine is set
+    bool lastLine;
+  } cases[] = {
+      {{"readme"}, &plain, 0, "C:\\Data\\ReadMe.md\nC:\\Data\\readme.txt\n", false},
+      {{"zzz"}, &plain, 1, "", false},
+      {{"--folders", "data"}, &plain, 0, "C:\\Data\n", false},
+      {{"--folders", "表"}, &plain, 0, "C:\\Data\\表示\n", false},
+      {{"ソ"}, &plain, 0, "C:\\Data\\表示\\ソース.txt\n", false},
+      {{"txt"}, &plain, 0, "C:\\Data\\readme.txt\nC:\\Data\\表示\\ソース.txt\n", false},
+      {{"--recy", "trash"}, &plain, 0, "C:\\Recycled\\trash.txt\n", false},
+      {{"trash"}, &custom, 0, "C:\\Recycled\\trash.txt\n", false},  // recy=1 in the settings
+      {{"--drives", "d", "--head", "re"}, &plain, 0, "D:\\Work\\report.doc\n", false},
+      {{"--drives", "c", "--head", "re"}, &plain, 0, "C:\\Data\\ReadMe.md\nC:\\Data\\readme.txt\n",
+       false},
+      {{"--and", "read/md"}, &plain, 0, "C:\\Data\\ReadMe.md\n", false},
+      {{"--folders", "--no-files", "a"}, &plain, 0, "C:\\Data\n", false},
+      {{"--columns", "report"}, &plain, 0, "report.doc\t1,234KB\t2021/03/04 05:06\tA\t\tD:\\Work\n",
+       false},
+      {{"--columns", "report"}, &custom, 0, "report.doc\t1.21MB\t2021/03/04 05:06\tA\t\tD:\\Work\n",
+       false},
+      {{"--columns", "--date", "created", "report"}, &plain, 0,
+       "report.doc\t1,234KB\t2019/01/01 00:00\tA\t\tD:\\Work\n", false},
+      {{"--size", "larger", "--low", "1MB", "t"}, &plain, 0,
+       "D:\\Work\\report.doc\nC:\\Data\\表示\\ソース.txt\n", false},
+      {{"--size", "range", "--low", "1", "--high", "3KB", "e"}, &plain, 0,
+       "C:\\Data\\readme.txt\n", false},
+      {{"--mode", "size", "--size", "smaller", "--low", "0KB", "-"}, &plain, 0,
+       "C:\\Data\\ReadMe.md\n", false},
+      {{"--mode", "attr", "--attr", "H", "x"}, &plain, 0, "C:\\boot.ini\n", false},
+      {{"--attr", "SH", "boot"}, &plain, 0, "C:\\boot.ini\n", false},
+      {{"--attr", "none", "boot"}, &plain, 1, "", false},
+      {{"--from", "2021/01/01", "--to", "2021/12/31", "t"}, &plain, 0,
+       "C:\\Data\\readme.txt\nD:\\Work\\report.doc\nC:\\Data\\表示\\ソース.txt\n", false},
+      {{"--mode", "date", "--from", "2022/01/01 00:00", "--to", "2022/12/31 00:00", "x"}, &plain, 0,
+       "C:\\Data\\ReadMe.md\n", false},
+      {{"--sort", "size", "--desc", "--folders", "read/data"}, &plain, 0,
+       "C:\\Data\\readme.txt\nC:\\Data\\ReadMe.md\nC:\\Data\n", false},
+      {{"--sort", "path", "--desc", "boot/report"}, &plain, 0,
+       "D:\\Work\\report.doc\nC:\\boot.ini\n", false},
+      {{"--count", "log"}, &plain, 0, "名前  [ 120 ]", true},
+      {{"--count", "--max", "5", "log"}, &plain, 0, "名前  [ 100 < 101 ]", true},
+      {{"--count", "--max", "5", "--no-maxstop", "log"}, &plain, 0, "名前  [ 100 < 120 ]", true},
+      {{"--count", "log"}, &custom, 0, "名前  [ 100 < 101 ]", true},  // max=100 in the settings
+      {{"--count", "zzz"}, &plain, 1, "名前  [ 0 ]\n", false},
+      {{"--", "-x"}, &plain, 1, "", false},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), {"--data", *c.dir});
+    std::string out, err;
+    std::string what;
+    for (const auto& a : c.args) what += a + " ";
+    EXPECT_EQ(RunFind(args, "", out, err), c.status) << what << err;
+    EXPECT_EQ(c.lastLine ? LastLine(out) : out, c.out) << what;
+    EXPECT_TRUE(err.empty()) << what << err;
+  }
+}
+
+TEST(FindTool, UsageErrorsAreReported) {
+  const std::string dir = WriteFixture("find-usage", "");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--bogus", "x"},
+      {"a", "b"},
+      {"--data"},
+      {"--no-files", "x"},
+      {"--and", "--head", "x"},
+      {"--attr", "SH,R", "x"},
+      {"--attr", "Q", "x"},
+      {"--mode", "date", "x"},
+      {"--mode", "size", "x"},
+      {"--mode", "fast", "x"},
+      {"--size", "range", "--low", "1KB", "x"},
+      {"--size", "larger", "x"},
+      {"--low", "1KB", "x"},
+      {"--size", "larger", "--low", "12GB", "x"},
+      {"--from", "2021/13/01", "x"},
+      {"--max", "many", "x"},
+      {"--sort", "colour", "x"},
+  };
+  for (const auto& args : cases) {
+    std::vector<std::string> full = args;
+    full.insert(full.begin(), {"--data", dir});
+    std::string out, err;
+    std::string what;
+    for (const auto& a : args) what += a + " ";
+    EXPECT_EQ(RunFind(full, "", out, err), kFindUsageError) << what;
+    EXPECT_TRUE(out.empty()) << what;
+    EXPECT_NE(err.find("filvex-find: "), std::string::npos) << what;
+  }
+  std::string out, err;
+  EXPECT_EQ(RunFind({"--data", dir + "-missing", "x"}, "", out, err), kFindUsageError);
+  EXPECT_NE(err.find("no readable search list"), std::string::npos);
+  out.clear();
+  EXPECT_EQ(RunFind({"--help"}, "", out, err), kFindHits);
+  EXPECT_EQ(out.rfind("usage: filvex-find", 0), 0u);
+  // Without --data the folder given by the program is used.
+  out.clear();
+  EXPECT_EQ(RunFind({"boot"}, dir, out, err), kFindHits);
+  EXPECT_EQ(out, "C:\\boot.ini\n");
+}
+
+}  // namespace
+}  // namespace filvex

@@ -1,0 +1,49 @@
+// Entry point of filvex-find: collects the arguments, finds the data folder
+// beside the program, and writes what RunFind produced.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "searchlist/mbcs.h"
+#include "tools/filvex-find/run_find.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The folder "data" beside the executable; "data" in the current folder when
+// the executable's own path cannot be found.
+std::string DefaultDataFolder() {
+  std::string exe;
+#ifdef _WIN32
+  // The C runtime keeps the full path of the program (no windows.h needed).
+  char* path = nullptr;
+  if (_get_pgmptr(&path) == 0 && path) exe = path;
+  size_t sep = filvex::LastSeparator(exe);  // "\" or ":", never a trail byte
+  if (sep == std::string::npos) return "data";
+  return exe.substr(0, sep + 1) + "data";
+#else
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "data";
+  exe.assign(buf, static_cast<size_t>(n));
+  size_t sep = exe.rfind('/');
+  return sep == std::string::npos ? "data" : exe.substr(0, sep + 1) + "data";
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string out, err;
+  int status = filvex::RunFind(args, DefaultDataFolder(), out, err);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  std::fflush(stdout);
+  std::fwrite(err.data(), 1, err.size(), stderr);
+  return status;
+}
