@@ -1,0 +1,156 @@
+// The search panel's own behaviour: the hit-limit box and its spin button,
+// the filter panel's showing and enabling, its size text, and the options
+// dialog. Which change starts a search is decided by SearchTrigger.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/controls_win.h"
+#include "app/number_text.h"
+#include "app/option_dlg_win.h"
+#include "app/vemko_searcher_win.h"
+
+namespace filvex {
+namespace {
+
+std::string TextOf(HWND wnd) {
+  const int n = GetWindowTextLengthA(wnd);
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(wnd, text.data(), n + 1)));
+  return text;
+}
+
+// Sets a text only when it differs, so that the change notification of the
+// edit fires only for a real change (a reformat does not loop).
+void SetTextIfChanged(HWND wnd, const std::string& text) {
+  if (TextOf(wnd) == text) return;
+  SetWindowTextA(wnd, text.c_str());
+  const int end = static_cast<int>(text.size());
+  SendMessageA(wnd, EM_SETSEL, end, end);
+}
+
+bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+int Selected(HWND combo) { return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)); }
+
+std::string SelectedText(HWND combo) {
+  const int i = Selected(combo);
+  if (i < 0) return {};
+  char text[64] = {};
+  SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+constexpr int kRangeItem = 2;  // "範囲"
+
+}  // namespace
+
+bool TVemkoSearcher::SearchPanelCommand(HWND control, UINT code) {
+  if (control == NumberEdit1) {
+    if (code == EN_CHANGE) NumberEdit1Change();
+    return true;
+  }
+  if (control == CSpinButton1) {
+    if (code == kSpinUpClick) CSpinButton1UpClick();
+    if (code == kSpinDownClick) CSpinButton1DownClick();
+    return true;
+  }
+  if (control == SpeedButton2) {
+    if (code == BN_CLICKED) SpeedButton2Click();
+    return true;
+  }
+  if (control == CheckBox9 || control == CheckBox10) {
+    if (code == BN_CLICKED) {
+      if (control == CheckBox9) CheckBox9Click();
+      else CheckBox10Click();
+      SearchTrigger(control, code);
+    }
+    return true;
+  }
+  if (control == ComboBox1 || control == ComboBox2 || control == ComboBox3 ||
+      control == ComboBox4) {
+    if (code == CBN_SELCHANGE) {
+      if (control == ComboBox1) ComboBox1Change();
+      else if (control == ComboBox2) ComboBox2Change();
+      else UpdateSizeText();
+      SearchTrigger(control, code);
+    }
+    return true;
+  }
+  for (HWND c : {Edit1, Edit3, NumberEdit2, NumberEdit3, SpeedButton3, SpeedButton7, CheckBox1,
+                 CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8}) {
+    if (control == c) {
+      SearchTrigger(control, code);
+      return true;
+    }
+  }
+  return false;
+}
+
+void TVemkoSearcher::NumberEdit1Change() {
+  // A change typed by the user is read (every "," but a last one dropped); a
+  // change written by the spin buttons was already applied to the limit.
+  // Either way the limit is clamped and shown grouped by three ("#,000").
+  if (NumberEditFromUser) {
+    long long typed = 0;
+    if (ParseHitLimitText(TextOf(NumberEdit1), &typed)) Settings.max = ClampHitLimit(typed);
+  }
+  Settings.max = ClampHitLimit(Settings.max);
+  SetTextIfChanged(NumberEdit1, HitLimitText(Settings.max));
+  NumberEditFromUser = true;
+}
+
+void TVemkoSearcher::CSpinButton1UpClick() {
+  Settings.max = Settings.max + 1;
+  NumberEditFromUser = false;
+  SetWindowTextA(NumberEdit1, std::to_string(Settings.max).c_str());
+}
+
+void TVemkoSearcher::CSpinButton1DownClick() {
+  Settings.max = Settings.max - 1;
+  NumberEditFromUser = false;
+  SetWindowTextA(NumberEdit1, std::to_string(Settings.max).c_str());
+}
+
+void TVemkoSearcher::SpeedButton2Click() {
+  ShowWindow(Panel5, Checked(SpeedButton2) ? SW_SHOW : SW_HIDE);
+  LayoutControls();
+}
+
+void TVemkoSearcher::CheckBox9Click() {
+  const bool on = Checked(CheckBox9);
+  for (HWND c : {ComboBox1, DateTimePicker1, DateTimePicker2}) EnableWindow(c, on);
+}
+
+void TVemkoSearcher::CheckBox10Click() {
+  const bool on = Checked(CheckBox10);
+  for (HWND c : {ComboBox2, UpDown2, NumberEdit2, ComboBox3}) EnableWindow(c, on);
+  const bool second = on && Selected(ComboBox2) == kRangeItem;
+  for (HWND c : {UpDown3, NumberEdit3, ComboBox4}) EnableWindow(c, second);
+}
+
+void TVemkoSearcher::ComboBox1Change() { SetListColumnCaption(2, SelectedText(ComboBox1)); }
+
+void TVemkoSearcher::ComboBox2Change() {
+  const bool second = Checked(CheckBox10) && Selected(ComboBox2) == kRangeItem;
+  for (HWND c : {NumberEdit3, UpDown3, ComboBox4}) EnableWindow(c, second);
+  if (IsVisible()) UpdateSizeText();
+}
+
+void TVemkoSearcher::UpdateSizeText() {
+  auto boundText = [](HWND updown, HWND unitBox) {
+    const uint64_t position = static_cast<uint64_t>(SendMessageA(updown, UDM_GETPOS32, 0, 0));
+    const uint64_t unit = Selected(unitBox) == 1 ? 1024 : 1;
+    return WholeSizeText(position * unit * 1024);
+  };
+  std::string text = boundText(UpDown2, ComboBox3);
+  if (Selected(ComboBox2) == kRangeItem) text += " ～ " + boundText(UpDown3, ComboBox4);
+  SetWindowTextA(StaticText2, text.c_str());
+}
+
+void TVemkoSearcher::OptionMenuClick() {
+  // The dialog edits the settings in memory only; they reach the settings
+  // file at the next close, and no search restarts.
+  TOptionDlg::Execute(hwnd_, Settings);
+}
+
+}  // namespace filvex

@@ -1,0 +1,369 @@
+#pragma once
+// TVemkoSearcher, the main window of Filvex and the owner of all its state.
+//
+// The class is declared once, here; its member bodies live with the
+// subsystem they belong to:
+//   app/frame_win.cpp              construction, FormCreate, FormShow,
+//                                  FormCloseQuery, FormDestroy, settings, command
+//                                  line, timers, status-bar hints, message routing
+//   app/layout_win.cpp             every control, the menus, ImageList1, glyphs
+//   app/search_panel_win.cpp       hit-limit box and spin button, filter panel
+//                                  enabling, options dialog
+//   searchlist/list_files_win.cpp  LoadSearchList, SaveSearchList, ShowListInfo
+//   searchlist/list_build_win.cpp  build start, stop and end
+//   searchlist/list_maintenance_win.cpp  cleaning and the unknown-list check
+//   search/search_run_win.cpp      search start, stop and end, search triggers
+//   results/result_view_win.cpp    list-view requests, hit list, sorting, icons,
+//                                  pickup list, folder view, selection commands
+//   shellops/shell_hooks_win.cpp   open/explore/properties, clipboard, drops,
+//                                  drag-out, delete, send-to, help
+//   companions/companion_hooks_win.cpp  companion messages and menu commands
+//   about/about_hooks_win.cpp      version box
+//
+// Threads: every member runs on the user-interface thread except the bodies
+// of the three workers (search, build, icons). Workers reach the window only
+// through win::RunOnUiThread, and every stop waits with
+// win::WaitServingUiCalls (WorkerThread::Wait), so a stop never deadlocks.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/menu_win.h"
+#include "app/settings.h"
+#include "platform/com.h"
+#include "platform/handles.h"
+#include "platform/worker_thread.h"
+#include "results/hit_record.h"
+#include "search/match.h"
+#include "searchlist/search_list.h"
+
+namespace filvex {
+
+// How a main window is started. The real program passes its command line and
+// leaves the rest empty; tests give a program folder of their own.
+struct StartOptions {
+  std::string programFolder;  // empty: the executable's folder
+  std::string exeName;        // empty: the executable's file name
+  std::optional<std::string> launcherFolder;  // empty: Program Files\Vemko\Trelquin
+  std::vector<std::string> args;              // arguments after the program name
+  bool quitOnDestroy = false;  // post WM_QUIT when the window is destroyed
+};
+
+// Name, hint and Tag of a control, as the window description gives them.
+struct ControlInfo {
+  std::string name;
+  std::string hint;  // "short|long"; the status bar shows the long part
+  int tag = 0;
+};
+
+class TVemkoSearcher {
+ public:
+  explicit TVemkoSearcher(const StartOptions& options);
+  TVemkoSearcher(const TVemkoSearcher&) = delete;
+  TVemkoSearcher& operator=(const TVemkoSearcher&) = delete;
+  ~TVemkoSearcher();
+
+  HWND Handle() const { return hwnd_; }
+  // Shows the window unless the start mode keeps it hidden (-search); the
+  // first showing runs FormShow.
+  void Show(int showCommand = SW_SHOWNORMAL);
+  // Asks the window to close. Posted, not sent: a close asked from inside a
+  // worker's end handler must run after that handler has returned, or the
+  // close would wait for the very worker that waits for it.
+  void Close();
+  bool IsVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
+
+  // ---- application frame (app/frame_win.cpp) ----------------------------
+  void FormCreate();
+  void FormShow();
+  // Returns whether the window may close (always true); see the body for the
+  // order of stopping, writing and saving.
+  bool FormCloseQuery();
+  void FormDestroy();
+  void Exit1Click();
+  void File1Click();
+  void Timer2Timer();
+  void Timer3Timer();
+  void ReadSettings();
+  bool WriteSettings();
+  void EvaluateCommandLine(const std::vector<std::string>& args);
+  // Status-bar hint display: the long part of the hint of the control (or
+  // menu item) under the mouse, shown in panel 1 when it changes.
+  void ApplicationHint(const std::string& hint);
+  std::string HintOf(HWND control) const;
+  static std::string LongHint(const std::string& hint);
+  void SetStatusText(int panel, const std::string& text);
+  std::string StatusText(int panel) const;
+  // Handles pending window messages (as long loops and the close query do).
+  static void ProcessMessages();
+  void EnableTimer(UINT id, UINT intervalMs, bool enable);
+  bool TimerEnabled(UINT id) const;
+
+  // ---- layout (app/layout_win.cpp) ---------------------------------------
+  void CreateImageList();
+  void CreateMenus();
+  void CreateControls();
+  void LayoutControls();
+  HWND AddControl(HWND control, const char* name, const std::string& hint = {}, int tag = 0);
+  HWND FindControl(std::string_view name) const;
+  const ControlInfo* InfoOf(HWND control) const;
+  int TagOf(HWND control) const;
+  win::UniqueBitmap MakeGlyph(int imageIndex) const;
+  void SetListColumnCaption(int column, const std::string& caption);
+  std::string ListColumnCaption(int column) const;
+
+  // ---- search panel (app/search_panel_win.cpp) ---------------------------
+  void NumberEdit1Change();
+  void CSpinButton1UpClick();
+  void CSpinButton1DownClick();
+  void SpeedButton2Click();
+  void CheckBox9Click();
+  void CheckBox10Click();
+  void ComboBox1Change();
+  void ComboBox2Change();
+  void OptionMenuClick();
+  // The filter panel's size text (StaticText2); left for the search panel's
+  // size rules.
+  void UpdateSizeText();
+  int HitLimit() const { return Settings.max; }
+  // Routes a control notification of the search panel to its handler.
+  bool SearchPanelCommand(HWND control, UINT code);
+
+  // ---- search-list files (searchlist/list_files_win.cpp) -----------------
+  bool LoadSearchList();
+  bool SaveSearchList();
+  void ShowListInfo();
+
+  // ---- search-list builder (searchlist/list_build_win.cpp) ---------------
+  void SearchNewMenuClick();
+  void StartListBuild();
+  void StopListBuild();
+  void ListBuildDone();
+  void CancelBtnClick();
+
+  // ---- search-list maintenance (searchlist/list_maintenance_win.cpp) -----
+  void N19Click();
+  void NotFileMenuClick();
+
+  // ---- search run (search/search_run_win.cpp) ----------------------------
+  // trigger: the control (or menu item window-less: nullptr) whose change
+  // started the search; its Tag settles the mode.
+  void StartSearch(HWND trigger, int modeTag = -1);
+  void StopSearch();
+  void SearchDone();
+  void RunSearch();
+  // Every change of a search-panel control after its own handler: the place
+  // where the search decides whether the change starts a search.
+  void SearchTrigger(HWND control, UINT code);
+  void ModeMenuClick(int tag);  // N7, N13, N14 (Tag 100-102) and N20 (0)
+  void Tool1Click();            // the tools menu opens
+
+  // ---- results view (results/result_view_win.cpp) -----------------------
+  // Every WM_NOTIFY of ListView1 and its header; true when handled.
+  bool ListView1Notify(NMHDR* header, LRESULT* result);
+  void ClearHitList();
+  void StopIconFetch();
+  void PlaceOpenFolderButton(int row);
+  int FileInfoIcon(const std::string& path);
+  void GoUpOneFolder();          // SpeedButton4
+  void SpeedButton5Click();      // view switch
+  void ShowPickupList();         // HitListSpBtn
+  void AddToPickupList();        // N15
+  void SelectRows(int tag);      // AllSelMenu, SelChgMenu, N5
+  void Edit2Click();             // the edit menu opens
+
+  // ---- shell operations (shellops/shell_hooks_win.cpp) -------------------
+  void ListView1DblClick();      // also Open1
+  void Explore1Click(int tag);   // Explore1 (0), N4 (1), SpeedButton1 (0)
+  void Property1Click();
+  void Copy1Click();
+  void Paste1Click();
+  void Delete1Click();
+  void PopupMenu1Popup();
+  void Help2Click();
+  void WMDropFiles(HDROP drop);
+  void DragWatchTick();
+  void SendToMenuBuild();
+  void SendToMenuFree();
+
+  // ---- companion programs (companions/companion_hooks_win.cpp) ----------
+  LRESULT WMCopyData(HWND sender, const COPYDATASTRUCT* data);
+  void Timer1Timer();
+  void N10Click();
+  void N12Click();
+  void Brontal1Click();
+  void SendBinderMenuClick();
+  void Pexwick1Click();
+
+  // ---- about box (about/about_hooks_win.cpp) -----------------------------
+  void N1Click();
+
+  // ======================================================================
+  // State. Names follow the window description; members are public so that
+  // the handlers of every subsystem (and the window tests) reach them.
+
+  // Folders and files, fixed in the constructor.
+  std::string ProgramFolder;  // with a trailing "\"
+  std::string DataFolder;     // ProgramFolder + "data"
+  std::string ExeName;        // file name of the executable
+  std::string SettingsPath;   // data\searchdata.ini
+  std::string FolderListPath, FileListPath, FolderInfoPath, FileInfoPath;
+  std::string FolderCountsPath, FileCountsPath;
+  std::string PickupFile;     // data\hitkeep.txt
+  std::string LauncherFolder;
+  bool IntegratedInstall = false;
+  bool CloseWithLauncher = false;
+  bool ShowMainForm = true;  // false in the start mode -search
+  std::string DateTextFormat;
+  int SystemKind = 0;
+  bool IsNT5OrLater = false;
+
+  filvex::Settings Settings;
+
+  // Search list: the live set (searched and saved) and the building set
+  // (filled by a build while upmode is on), the drives of a build, the
+  // per-drive counts.
+  SearchList LiveList;
+  SearchList BuildingList;
+  std::vector<std::string> DriveList;
+  DriveCounts FolderCounts;
+  DriveCounts FileCounts;
+
+  // Flags: single bytes; stop flags read 1 for stopped or idle, 0 for running.
+  // The stop flags are read by workers, hence atomic.
+  uint8_t ListDirty = 0;
+  std::atomic<uint8_t> SearchStopFlag{1};
+  std::atomic<uint8_t> BuildStop{1};
+  std::atomic<uint8_t> BuildCancelled{0};
+  uint8_t NotifyAfterBuild = 0;
+  filvex::SearchMode SearchMode = filvex::SearchMode::NameSearch;
+
+  // Results view.
+  filvex::HitList HitList;
+  bool ShowsSearchHits = false;
+  std::string CurrentFolder;
+  int VisibleFirst = 0, VisibleLast = -1;
+  bool SuppressSelectEvents = false;
+  int TotalMatches = 0;
+  bool WithinLimit = true;
+  // Sort state: the column and direction of the last sort, the next
+  // direction of column 0, and the next directions of columns 1-5.
+  int SortColumn = 0;
+  uint8_t SortAscending = 1;
+  uint8_t NameSortToggle = 0;
+  std::array<uint8_t, 5> ColumnSortToggles{};
+  std::vector<std::string> SpecialIconExtensions;
+  std::vector<std::string> TypeCache;
+  std::string LastTypeName;
+  int LastOverlay = -1;
+  int FolderIconIndex = -1;
+  int FileIconIndex = -1;
+  std::vector<std::string> WorkList;    // paths for the shell file operations
+  std::vector<std::string> PickupList;  // loaded only inside the pickup commands
+
+  // Companion programs.
+  std::string BinderChoices;
+  std::string ReplySenderClass;
+
+  // Search panel.
+  bool NumberEditFromUser = true;  // cleared by the spin buttons
+  bool SuppressSizeSearch = false;
+
+  // Workers: at most one of each; a finished one is released by the next stop.
+  std::unique_ptr<win::WorkerThread> SearchThread;
+  std::unique_ptr<win::WorkerThread> BuildThread;
+  std::unique_ptr<win::WorkerThread> IconThread;
+
+  // Shell and COM, obtained in FormCreate and released in FormDestroy.
+  std::unique_ptr<win::OleInitGuard> OleInit;
+  std::unique_ptr<win::ComInitGuard> ComInit;
+  win::ComPtr<IMalloc> ShellAllocator;
+  win::ComPtr<IShellFolder> ShellDesktopFolder;
+  using DiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                          PULARGE_INTEGER);
+  DiskFreeSpaceExFn DiskFreeSpaceEntry = nullptr;
+  HIMAGELIST SystemSmallImages = nullptr;  // owned by the shell
+  HIMAGELIST SystemLargeImages = nullptr;
+
+  // Controls (children of the main window; they die with it).
+  HWND Panel1 = nullptr, Panel2 = nullptr, Panel3 = nullptr, Panel4 = nullptr,
+       Panel5 = nullptr;
+  HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr;
+  HWND Edit1 = nullptr, Edit3 = nullptr;
+  HWND NumberEdit1 = nullptr, NumberEdit2 = nullptr, NumberEdit3 = nullptr;
+  HWND CSpinButton1 = nullptr, UpDown2 = nullptr, UpDown3 = nullptr;
+  HWND SpeedButton1 = nullptr, SpeedButton2 = nullptr, SpeedButton3 = nullptr,
+       SpeedButton4 = nullptr, SpeedButton5 = nullptr, SpeedButton7 = nullptr;
+  HWND HitListSpBtn = nullptr;
+  HWND CheckBox1 = nullptr, CheckBox2 = nullptr, CheckBox3 = nullptr, CheckBox4 = nullptr,
+       CheckBox5 = nullptr, CheckBox6 = nullptr, CheckBox7 = nullptr, CheckBox8 = nullptr,
+       CheckBox9 = nullptr, CheckBox10 = nullptr;
+  HWND ComboBox1 = nullptr, ComboBox2 = nullptr, ComboBox3 = nullptr, ComboBox4 = nullptr;
+  HWND DateTimePicker1 = nullptr, DateTimePicker2 = nullptr;
+  HWND StaticText1 = nullptr, StaticText2 = nullptr;
+  HWND CancelBtn = nullptr;
+  HWND ListView1 = nullptr;
+  HWND StatusBar1 = nullptr;
+
+  // Menus: the main menu and the result list's popup menu.
+  TMenu MainMenu1;
+  TMenu PopupMenu1;
+  TMenuItem *File1 = nullptr, *SearchNewMenu = nullptr, *Exit1 = nullptr;
+  TMenuItem *Edit2 = nullptr, *AllSelMenu = nullptr, *SelChgMenu = nullptr, *N5 = nullptr;
+  TMenuItem *Tool1 = nullptr, *N7 = nullptr, *N13 = nullptr, *N14 = nullptr, *N20 = nullptr,
+            *N19 = nullptr, *NotFileMenu = nullptr, *Brontal1 = nullptr, *N10 = nullptr,
+            *N12 = nullptr, *OptionMenu = nullptr;
+  TMenuItem *Help1 = nullptr, *Help2 = nullptr, *N1 = nullptr;
+  TMenuItem *Open1 = nullptr, *N4 = nullptr, *Explore1 = nullptr, *Copy1 = nullptr,
+            *Paste1 = nullptr, *Delete1 = nullptr, *SendToMenu = nullptr, *N16 = nullptr,
+            *SendBinderMenu = nullptr, *Pexwick1 = nullptr, *N15 = nullptr,
+            *Property1 = nullptr;
+
+  // ImageList1 (16 x 16): glyphs, menu images and the header's sort marks
+  // (23 descending, 24 ascending). Send-to icons are appended at run time.
+  win::UniqueImageList ImageList1;
+  static constexpr int kImageCount = 25;
+
+  // Timers of the main window.
+  static constexpr UINT Timer1 = 1, Timer2 = 2, Timer3 = 3;
+
+ private:
+  static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK HintHookProc(int code, WPARAM wp, LPARAM lp);
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnCommand(WPARAM wp, LPARAM lp);
+  LRESULT OnNotify(NMHDR* header);
+  void OnMenuSelect(WPARAM wp, LPARAM lp);
+  void OnInitMenuPopup(HMENU menu);
+  void CreateMainWindow();
+  void SetLauncherMenuStates();
+
+  HWND hwnd_ = nullptr;
+  StartOptions options_;
+  HFONT font_ = nullptr;  // owned by fontOwner_
+  win::UniqueFont fontOwner_;
+  std::vector<win::UniqueBitmap> glyphs_;
+  std::unordered_map<HWND, ControlInfo> controls_;
+  std::string currentHint_;
+  std::array<std::string, 2> statusTexts_;
+  std::array<bool, 4> timers_{};
+  bool formCreated_ = false;
+  bool shown_ = false;
+  bool destroyed_ = false;
+  win::UniqueHook hintHook_;
+};
+
+}  // namespace filvex
