@@ -12,6 +12,7 @@ jobs=${FILVEX_JOBS:-2}
 
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=(native asan win)
+status=0
 
 for target in "${targets[@]}"; do
   case "$target" in
@@ -33,6 +34,16 @@ for target in "${targets[@]}"; do
     echo "build: configuring $target failed" >&2
     exit 1
   }
-  cmake --build "$dir" -j "$jobs"
-  echo "== build $target done in $((SECONDS - start)) s"
+  # Keep going past a broken target, so that one unfinished program does not
+  # stop the others (the tests above all) from building; the status still
+  # reports the failure.
+  keep_going=()
+  grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$dir/CMakeCache.txt" && keep_going=(-- -k)
+  if cmake --build "$dir" -j "$jobs" "${keep_going[@]}"; then
+    echo "== build $target done in $((SECONDS - start)) s"
+  else
+    echo "== build $target FAILED after $((SECONDS - start)) s"
+    status=1
+  fi
 done
+exit "$status"

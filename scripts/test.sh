@@ -10,8 +10,8 @@
 # A suite that crashes, times out or writes no report counts as one failure.
 #
 # Time limits in seconds (environment): FILVEX_TEST_TIMEOUT for each native
-# suite and each script (600), FILVEX_WIN_TEST_TIMEOUT for the Wine suite (900).
-# GTEST_FILTER narrows every gtest suite, under Wine too.
+# test program and each script (600), FILVEX_WIN_TEST_TIMEOUT for each test
+# suite under Wine (300). GTEST_FILTER narrows every gtest run, under Wine too.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,7 +19,7 @@ cd "$root"
 export FILVEX_ROOT="$root"
 results="$root/build/test-results"
 native_limit=${FILVEX_TEST_TIMEOUT:-600}
-wine_limit=${FILVEX_WIN_TEST_TIMEOUT:-900}
+wine_limit=${FILVEX_WIN_TEST_TIMEOUT:-300}
 
 total_passed=0
 total_failed=0
@@ -33,15 +33,15 @@ record() {  # label passed failed [note]
   summary+=("$(printf '%-28s %5d passed, %d failed%s' "$label" "$passed" "$failed" "${note:+  ($note)}")")
 }
 
-# Counts a gtest XML report: one summary line per test suite, then the failed
+# Counts gtest XML reports: one summary line per test suite, then the failed
 # tests by name. Prints "passed failed skipped" on its last line.
-count_gtest_xml() {  # xml-file indent
-  awk -v indent="$2" '
-    function attr(line, name,    m) {
-      if (match(line, " " name "=\"[^\"]*\"")) {
-        m = substr(line, RSTART + length(name) + 3, RLENGTH - length(name) - 4)
-        return m
-      }
+count_gtest_xml() {  # indent xml-file...
+  local indent=$1
+  shift
+  awk -v indent="$indent" '
+    function attr(line, name) {
+      if (match(line, " " name "=\"[^\"]*\""))
+        return substr(line, RSTART + length(name) + 3, RLENGTH - length(name) - 4)
       return ""
     }
     /^  <testsuite name=/ {
@@ -58,36 +58,56 @@ count_gtest_xml() {  # xml-file indent
     END {
       for (i = 1; i <= nbad; i++) print indent "  FAILED " bad[i]
       print passed + 0, failed + 0, skipped + 0
-    }' "$1"
+    }' "$@" </dev/null
 }
 
-# Folds one gtest run into the summary. A run that ended badly without a
-# failing test in its report (crash, sanitizer abort, time limit) counts as
-# one more failure.
-record_gtest() {  # label xml log exit-status
-  local label=$1 xml=$2 log=$3 rc=$4 out passed=0 failed=0 skipped=0 note=""
-  if [ -s "$xml" ]; then
-    out=$(count_gtest_xml "$xml" "    ")
+# Failures a gtest report records (0 when there is no report).
+xml_failures() {
+  [ -s "$1" ] || { echo 0; return; }
+  awk '/^<testsuites / {
+         match($0, / failures="[0-9]*"/); f = substr($0, RSTART + 11, RLENGTH - 12)
+         match($0, / errors="[0-9]*"/); e = substr($0, RSTART + 9, RLENGTH - 10)
+         print f + e; exit
+       }' "$1"
+}
+
+# Folds gtest runs into the summary. Each line of file $2 describes one run:
+# "exit-status<TAB>xml<TAB>log<TAB>name". A run that ended badly with no failing
+# test in its report (crash, sanitizer abort, time limit) counts as one more
+# failure, named after the run.
+record_gtest_runs() {  # label runs-file
+  local label=$1 runs=$2 rc xml log name out="" passed=0 failed=0 skipped=0 note=""
+  local xmls=() broken=() logs=()
+  while IFS=$'\t' read -r rc xml log name; do
+    [ -s "$xml" ] && xmls+=("$xml")
+    if [ "$rc" -ne 0 ] && [ "$(xml_failures "$xml")" -eq 0 ]; then
+      case "$rc" in
+        124 | 137) note="ran out of time" ;;
+        *) note="exit status $rc" ;;
+      esac
+      [ -s "$xml" ] || note="$note, no report"
+      broken+=("    ${name}: $note")
+      logs+=("$log")
+    elif [ "$rc" -ne 0 ]; then
+      logs+=("$log")
+    fi
+  done <"$runs"
+  if [ "${#xmls[@]}" -gt 0 ]; then
+    out=$(count_gtest_xml "    " "${xmls[@]}")
     read -r passed failed skipped <<<"$(tail -n 1 <<<"$out")"
-    [ "$skipped" -gt 0 ] && note="$skipped skipped"
+    out=$(head -n -1 <<<"$out")
   fi
-  if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
-    failed=1
-    case "$rc" in
-      124 | 137) note="ran out of time" ;;
-      *) note="exit status $rc" ;;
-    esac
-    [ -s "$xml" ] || note="$note, no report"
-  fi
+  failed=$((failed + ${#broken[@]}))
+  note=""
+  [ "$skipped" -gt 0 ] && note="$skipped skipped"
   record "$label" "$passed" "$failed" "$note"
-  if [ -s "$xml" ] && [ "$(wc -l <<<"$out")" -gt 1 ]; then
-    summary+=("$(head -n -1 <<<"$out")")
-  fi
-  if [ "$failed" -gt 0 ]; then
-    echo "---- $label failed; end of $log:"
+  [ -n "$out" ] && summary+=("$out")
+  [ "${#broken[@]}" -gt 0 ] && summary+=("$(printf '%s\n' "${broken[@]}")")
+  for log in "${logs[@]}"; do
+    echo "---- $label: end of $log"
     tail -n 60 "$log" | iconv -f CP932 -t UTF-8 -c
     echo "----"
-  fi
+  done
 }
 
 # Runs a native gtest program with a time limit.
@@ -99,18 +119,29 @@ run_native_suite() {  # label build-dir name
     record "$label" 0 1 "not built"
     return
   fi
-  # The core tests read and write their own temporary folders; the working
-  # directory is the build folder so that nothing lands in the sources.
-  (cd "$root/build/$2" && ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0} \
+  # The core tests make their own temporary folders; the working directory is
+  # the build folder so that nothing lands in the sources.
+  (cd "$root/build/$2" && ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
     UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
     timeout -k 10 "$native_limit" "$exe" --gtest_output="xml:$xml") >"$log" 2>&1 || rc=$?
-  record_gtest "$label" "$xml" "$log" "$rc"
+  printf '%s\t%s\t%s\t%s\n' "$rc" "$xml" "$log" "filvex_core_tests" >"$results/$3.runs"
+  record_gtest_runs "$label" "$results/$3.runs"
 }
 
+# Empties a fixture drive between test processes.
+empty_folder() {
+  find "$1" -mindepth 1 -maxdepth 1 -exec rm -rf {} + 2>/dev/null || true
+}
+
+# The Windows tests run one gtest test suite per process: a suite that hangs
+# (a message box nobody answers) or crashes costs its own time limit and its
+# own tests, and the others still report. A persistent wineserver makes each
+# start cost about 0.1 s. D:\ and E:\ are emptied before each suite.
 run_wine_suite() {
-  local label="wine" exe="$root/build/win/filvex_win_tests.exe" xml="$results/wine.xml"
-  local log="$results/wine" rc=0 extra
-  echo "== test $label"
+  local label="wine (filvex_win_tests.exe)" exe="$root/build/win/filvex_win_tests.exe"
+  local out="$results/wine" runs="$results/wine.runs" rc extra suite safe
+  local tests_dir='C:\filvex-tests' suites=()
+  echo "== test wine"
   if [ ! -f "$exe" ]; then
     record "$label" 0 1 "not built"
     return
@@ -124,17 +155,40 @@ run_wine_suite() {
   fi
   # The test program runs from C:\filvex-tests with the programs it may start
   # beside it.
-  filvex_wine_install "$exe" 'C:\filvex-tests'
+  filvex_wine_install "$exe" "$tests_dir"
   for extra in "$root/build/win/Filvex.exe" "$root/build/win/filvex-find.exe"; do
-    [ -f "$extra" ] && filvex_wine_install "$extra" 'C:\filvex-tests'
+    [ -f "$extra" ] && filvex_wine_install "$extra" "$tests_dir"
   done
-  filvex_wine_exec "$wine_limit" "$log" 'C:\filvex-tests\filvex_win_tests.exe' \
-    '--gtest_output=xml:C:\filvex-tests\filvex_win_tests.xml' || rc=$?
+  mkdir -p "$out" "$WINEPREFIX/drive_c/filvex-tests/reports"
+  : >"$runs"
+  filvex_wine_env "$FILVEX_WINESERVER" -p >"$out/wineserver.log" 2>&1 </dev/null || true
+
+  if [ -n "${GTEST_FILTER:-}" ]; then
+    suites=("$GTEST_FILTER")  # one process for the caller's filter
+  else
+    rc=0
+    filvex_wine_exec 120 "$out/list" "$tests_dir\\filvex_win_tests.exe" --gtest_list_tests || rc=$?
+    if [ "$rc" -ne 0 ]; then
+      printf '%s\t%s\t%s\t%s\n' "$rc" - "$out/list.err" "listing the tests" >>"$runs"
+    fi
+    # Suite lines start in column 0 ("Suite." or "Prefix/Suite.  # TypeParam = ...").
+    mapfile -t suites < <(tr -d '\r' <"$out/list.out" | awk '/^[^ ]/ { sub(/\.$/, "", $1); print $1 ".*" }')
+  fi
+  for suite in "${suites[@]}"; do
+    safe=$(printf '%s' "${suite%.\*}" | tr -c 'A-Za-z0-9_-' '_')
+    empty_folder "$FILVEX_RUN_DIR/drives/d"
+    empty_folder "$FILVEX_RUN_DIR/drives/e"
+    rc=0
+    filvex_wine_exec "$wine_limit" "$out/$safe" "$tests_dir\\filvex_win_tests.exe" \
+      "--gtest_filter=$suite" "--gtest_output=xml:$tests_dir\\reports\\$safe.xml" || rc=$?
+    cp -f "$WINEPREFIX/drive_c/filvex-tests/reports/$safe.xml" "$out/$safe.xml" 2>/dev/null ||
+      rm -f "$out/$safe.xml"
+    cat "$out/$safe.out" "$out/$safe.err" >"$out/$safe.log" 2>/dev/null
+    printf '%s\t%s\t%s\t%s\n' "$rc" "$out/$safe.xml" "$out/$safe.log" "${suite%.\*}" >>"$runs"
+  done
   filvex_wine_run_end
   trap - EXIT
-  cp -f "$WINEPREFIX/drive_c/filvex-tests/filvex_win_tests.xml" "$xml" 2>/dev/null || true
-  cat "$log.out" "$log.err" >"$log.log" 2>/dev/null
-  record_gtest "$label (filvex_win_tests.exe)" "$xml" "$log.log" "$rc"
+  record_gtest_runs "$label" "$runs"
 }
 
 run_scripts() {
@@ -174,26 +228,33 @@ start=$SECONDS
 rm -rf "$results"
 mkdir -p "$results"
 
-# Each build separately: a broken build fails its own suites, not the others.
-declare -A built
+# Each build separately, and a build that fails still runs its tests when the
+# test program itself builds: one unfinished program elsewhere should not hide
+# every test result. The failed build counts as one failure.
+declare -A tests_ok
+declare -A test_target=([native]=filvex_core_tests [asan]=filvex_core_tests [win]=filvex_win_tests)
 for b in native asan win; do
-  if "$root/scripts/build.sh" "$b"; then
-    built[$b]=1
-  else
-    built[$b]=0
-    echo "test: the $b build failed"
+  tests_ok[$b]=1
+  if ! "$root/scripts/build.sh" "$b"; then
+    record "$b build" 0 1 "build failed"
+    if ! cmake --build "$root/build/$b" -j 2 --target "${test_target[$b]}" \
+      >"$results/build-$b-tests.log" 2>&1; then
+      tests_ok[$b]=0
+      echo "test: the $b test program does not build"
+    fi
   fi
 done
 build_time=$((SECONDS - start))
 
-for b in native asan win; do
-  if [ "${built[$b]}" -eq 0 ]; then
-    record "$b build" 0 1 "build failed"
-  fi
-done
-[ "${built[native]}" -eq 1 ] && run_native_suite "native core" native native
-[ "${built[asan]}" -eq 1 ] && run_native_suite "asan core (ASan+UBSan)" asan asan
-[ "${built[win]}" -eq 1 ] && run_wine_suite
+if [ "${tests_ok[native]}" -eq 1 ]; then
+  run_native_suite "native core" native native
+fi
+if [ "${tests_ok[asan]}" -eq 1 ]; then
+  run_native_suite "asan core (ASan+UBSan)" asan asan
+fi
+if [ "${tests_ok[win]}" -eq 1 ]; then
+  run_wine_suite
+fi
 run_scripts
 
 echo
