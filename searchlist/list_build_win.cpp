@@ -1,19 +1,147 @@
-// The search-list build of the main window: its start, stop and end.
+// The search-list build of the main window: its start, its body on the build
+// thread, its end and its stop.
 //
-// The menu command and the stop are in place; StartListBuild and
-// ListBuildDone get their behaviour with the builder.
+// The build writes into the live set when upmode is off (searching is then
+// disabled) and into the building set when it is on (searches go on over the
+// live set, which is replaced only after the running search has stopped). A
+// stopped build changes nothing lasting: the live set is reloaded from the
+// files, or the building set is dropped.
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 #include "app/vemko_searcher_win.h"
+#include "platform/dir_enum_win.h"
 #include "platform/message_box.h"
+#include "platform/ui_call.h"
+#include "searchlist/list_builder.h"
 
 namespace filvex {
+
+namespace {
+
+constexpr char kLauncherClass[] = "TVemkoTrelquin";
+constexpr ULONG_PTR kBuildFinishedCode = 0;
+// A launcher that does not answer within this time is not waited for.
+constexpr UINT kNotifyTimeoutMs = 5000;
+
+// Sends the launcher a message: "Vemko" and the text, with the code as the
+// data kind. Nothing happens when no launcher runs.
+void NotifyLauncher(HWND self, ULONG_PTR code, std::string_view text) {
+  HWND launcher = FindWindowA(kLauncherClass, nullptr);
+  if (!launcher) return;
+  std::string payload = "Vemko";
+  payload += text;
+  COPYDATASTRUCT data = {};
+  data.dwData = code;
+  data.cbData = static_cast<DWORD>(payload.size());
+  data.lpData = payload.data();
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(launcher, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
+                      reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kNotifyTimeoutMs, &result);
+}
+
+// The body of the build thread: walks the drives into the target set, then
+// hands the outcome to the user-interface thread.
+void BuildSearchList(TVemkoSearcher& w, bool upmode) {
+  SearchList& target = upmode ? w.BuildingList : w.LiveList;
+  bool stopped = true;
+  try {
+    // Created on this thread: it keeps "no disk in drive" boxes away from it.
+    WinDirectorySource source;
+    stopped = BuildDrives(w.DriveList, source, target, w.BuildStop, [&w](const std::string& text) {
+      win::RunOnUiThread([&] { SetWindowTextA(w.Panel3, text.c_str()); });
+    });
+  } catch (...) {
+    // Out of memory on a huge tree: treated as a stopped build, so the
+    // partial list is never counted or saved.
+    stopped = true;
+  }
+  w.BuildCancelled.store(stopped ? 1 : 0);
+  win::RunOnUiThread([&] {
+    if (!stopped) {
+      w.StopSearch();
+      if (upmode) {
+        // The building set is emptied at the end anyway, so it is moved
+        // rather than copied.
+        w.LiveList = std::move(w.BuildingList);
+        w.BuildingList.clear();
+      }
+      w.ShowListInfo();
+    } else if (!upmode) {
+      w.LoadSearchList();
+    }
+  });
+  w.BuildStop.store(1);
+  win::RunOnUiThread([&] {
+    if (w.NotifyAfterBuild && !stopped) NotifyLauncher(w.Handle(), kBuildFinishedCode, "");
+    w.NotifyAfterBuild = 0;
+  });
+}
+
+}  // namespace
 
 void TVemkoSearcher::SearchNewMenuClick() {
   if (win::AskYesNo(hwnd_, "検索リストを更新しますか？", "検索リストの更新")) StartListBuild();
 }
 
-void TVemkoSearcher::StartListBuild() {}
+void TVemkoSearcher::StartListBuild() {
+  if (BuildStop.load() == 0) return;  // one build at a time
+  // A build thread that ended by itself is released now.
+  if (BuildThread) {
+    BuildThread->Wait();
+    BuildThread.reset();
+  }
+  const bool upmode = Settings.upmode;
+  if (!upmode) {
+    // The live set is about to be emptied and refilled: no search may be
+    // reading it, now or while the build runs.
+    StopSearch();
+    EnableWindow(Edit1, FALSE);
+    EnableWindow(Edit3, FALSE);
+    EnableWindow(Panel2, FALSE);
+    LiveList.clear();
+  }
+  BuildingList.clear();
+  OptionMenu->SetEnabled(false);
+  ShowWindow(Panel3, SW_SHOW);
+  FillDriveList(DriveList);
+
+  // Running from here on, set before the thread exists: a stop asked for
+  // before the thread's first step is then seen by it and waited for.
+  BuildCancelled.store(0);
+  BuildStop.store(0);
+  BuildThread = std::make_unique<win::WorkerThread>(
+      [this, upmode] { BuildSearchList(*this, upmode); }, [this] { ListBuildDone(); });
+  if (!BuildThread->Start()) {
+    BuildStop.store(1);
+    BuildCancelled.store(1);
+    BuildThread.reset();
+    if (!upmode) LoadSearchList();
+    ListBuildDone();
+  }
+}
+
+void TVemkoSearcher::ListBuildDone() {
+  OptionMenu->SetEnabled(true);
+  if (Settings.upmode) {
+    BuildingList.clear();
+  } else {
+    EnableWindow(Edit1, TRUE);
+    EnableWindow(Edit3, TRUE);
+    EnableWindow(Panel2, TRUE);
+  }
+  ShowWindow(Panel3, SW_HIDE);
+  if (BuildCancelled.load() != 0) return;
+  CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
+  ListDirty = 1;
+  if (IsVisible()) {
+    StartSearch(nullptr);
+  } else {
+    Close();  // the -search start: closing saves what was built
+  }
+}
 
 void TVemkoSearcher::StopListBuild() {
   if (!BuildThread) return;
@@ -21,8 +149,6 @@ void TVemkoSearcher::StopListBuild() {
   BuildThread->Wait();  // serves the progress texts and the end handler meanwhile
   BuildThread.reset();
 }
-
-void TVemkoSearcher::ListBuildDone() {}
 
 void TVemkoSearcher::CancelBtnClick() {
   SearchStopFlag.store(1);
