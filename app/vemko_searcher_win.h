@@ -175,15 +175,24 @@ class TVemkoSearcher {
   // Every WM_NOTIFY of ListView1 and its header; true when handled.
   bool ListView1Notify(NMHDR* header, LRESULT* result);
   void ClearHitList();
-  void StopIconFetch();
   void PlaceOpenFolderButton(int row);
-  int FileInfoIcon(const std::string& path);
   void GoUpOneFolder();          // SpeedButton4
   void SpeedButton5Click();      // view switch
   void ShowPickupList();         // HitListSpBtn
   void AddToPickupList();        // N15
   void SelectRows(int tag);      // AllSelMenu, SelChgMenu, N5
   void Edit2Click();             // the edit menu opens
+
+  // ---- icons and type names (results/icons_win.cpp) ---------------------
+  int LookupIcon(const std::string& path, bool useCache);
+  int ShellIconOf(const std::string& path);
+  int FileInfoIcon(const std::string& path);
+  // Rows about to be painted (first..last), when ico is on or the pickup
+  // list is shown.
+  void FetchPaintedIcons(int first, int last);
+  void FetchVisibleIcons();
+  void StartIconFetch();
+  void StopIconFetch();
 
   // ---- shell operations (shellops/shell_hooks_win.cpp) -------------------
   void ListView1DblClick();      // also Open1
@@ -248,6 +257,7 @@ class TVemkoSearcher {
   std::atomic<uint8_t> SearchStopFlag{1};
   std::atomic<uint8_t> BuildStop{1};
   std::atomic<uint8_t> BuildCancelled{0};
+  std::atomic<uint8_t> IconStop{1};  // the icon thread's stop request
   uint8_t NotifyAfterBuild = 0;
   filvex::SearchMode SearchMode = filvex::SearchMode::NameSearch;
 

@@ -11,8 +11,9 @@
 //   two-pass  the same walk listing every folder twice (files, then folders);
 //   build     the whole build of a search list of the tree.
 // Prints entries per second, build/walk, and the peak memory of the process.
-#include <psapi.h>
 #include <windows.h>
+// The other system headers build on the types of windows.h.
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>

@@ -19,24 +19,7 @@ void TVemkoSearcher::ClearHitList() {
   HitList.clear();
 }
 
-void TVemkoSearcher::StopIconFetch() {
-  if (!IconThread) return;
-  IconThread->Wait();
-  IconThread.reset();
-}
-
 void TVemkoSearcher::PlaceOpenFolderButton(int /*row*/) {}
-
-int TVemkoSearcher::FileInfoIcon(const std::string& path) {
-  SHFILEINFOA info{};
-  LastOverlay = -1;
-  if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME)) {
-    LastTypeName = info.szTypeName;
-    return info.iIcon;
-  }
-  LastTypeName.clear();
-  return -1;
-}
 
 void TVemkoSearcher::GoUpOneFolder() {}
 
