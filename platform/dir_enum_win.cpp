@@ -114,20 +114,6 @@ std::wstring WideFromAnsi(std::string_view text) {
   return out;
 }
 
-FindHandle& FindHandle::operator=(FindHandle&& o) noexcept {
-  if (this != &o) {
-    reset();
-    h_ = o.h_;
-    o.h_ = INVALID_HANDLE_VALUE;
-  }
-  return *this;
-}
-
-void FindHandle::reset() {
-  if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  h_ = INVALID_HANDLE_VALUE;
-}
-
 std::wstring WidePathForFind(std::string_view ansiPath) {
   std::wstring wide = WideFromAnsi(ansiPath);
   if (wide.size() >= 2 && wide[0] == L'\\' && wide[1] == L'\\') return wide;
@@ -151,12 +137,6 @@ void FileTimeText(const FILETIME& utc, char out[kDateTextLen]) {
   PutDigits(out + 11, st.wHour, 2);
   out[13] = ':';
   PutDigits(out + 14, st.wMinute, 2);
-}
-
-std::string FileTimeText(const FILETIME& utc) {
-  char text[kDateTextLen];
-  FileTimeText(utc, text);
-  return std::string(text, kDateTextLen);
 }
 
 std::string AnsiEntryName(const wchar_t* name, const std::wstring& dirW) {
@@ -186,7 +166,7 @@ EntryListing FindFirstEntry(std::string_view pattern, DirEntry& entry) {
   const size_t cut = patternW.find_last_of(L'\\');
   if (cut != std::wstring::npos) listing.dirW = patternW.substr(0, cut + 1);
   WIN32_FIND_DATAW data;
-  listing.handle = FindHandle(FindFirstW(patternW, &data));
+  listing.handle.reset(FindFirstW(patternW, &data));
   if (listing.valid()) EntryFromFindData(data, listing.dirW, entry);
   return listing;
 }
@@ -227,13 +207,13 @@ WinDirectorySource::~WinDirectorySource() {
 bool WinDirectorySource::OpenFolder(const std::string& dir) {
   CloseFolder();
   dirW_ = WidePathForFind(dir);
-  find_ = FindHandle(FindFirstW(dirW_ + L"*", &data_));
-  pending_ = find_.valid();
+  find_.reset(FindFirstW(dirW_ + L"*", &data_));
+  pending_ = static_cast<bool>(find_);
   return pending_;
 }
 
 bool WinDirectorySource::NextEntry(DirEntry& entry) {
-  if (!find_.valid()) return false;
+  if (!find_) return false;
   for (;;) {
     if (!pending_ && !FindNextFileW(find_.get(), &data_)) return false;
     pending_ = false;

@@ -9,28 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/handles.h"
 #include "searchlist/list_builder.h"
 
 namespace filvex {
-
-// A find handle: closed with FindClose when it goes out of scope.
-class FindHandle {
- public:
-  FindHandle() = default;
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  FindHandle(FindHandle&& o) noexcept : h_(o.h_) { o.h_ = INVALID_HANDLE_VALUE; }
-  FindHandle& operator=(FindHandle&& o) noexcept;
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() { reset(); }
-
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-  void reset();
-
- private:
-  HANDLE h_ = INVALID_HANDLE_VALUE;
-};
 
 // UTF-16 form of an ANSI text.
 std::wstring WideFromAnsi(std::string_view text);
@@ -45,7 +27,6 @@ std::wstring WidePathForFind(std::string_view ansiPath);
 // "yyyy/mm/dd hh:nn" with the seconds dropped; "1900/01/01 00:00" when the
 // conversion fails or the year has more than four digits.
 void FileTimeText(const FILETIME& utc, char out[kDateTextLen]);
-std::string FileTimeText(const FILETIME& utc);
 
 // Converts a listed name to the ANSI code page without best-fit mapping (which
 // would silently name another file: "é" stored as "e"). When a character has
@@ -74,9 +55,9 @@ void EntryFromFindData(const WIN32_FIND_DATAW& data, const std::wstring& dirW, D
 
 // An open listing: the find handle and the listed folder (for short names).
 struct EntryListing {
-  FindHandle handle;
+  win::UniqueFindHandle handle;
   std::wstring dirW;
-  bool valid() const { return handle.valid(); }
+  bool valid() const { return static_cast<bool>(handle); }
 };
 
 // Starts listing `pattern` (such as C:\Data\*) and fills the first entry;
@@ -101,7 +82,7 @@ class WinDirectorySource : public DirectorySource {
   void CloseFolder() override;
 
  private:
-  FindHandle find_;
+  win::UniqueFindHandle find_;
   std::wstring dirW_;
   WIN32_FIND_DATAW data_;
   bool pending_ = false;  // data_ holds an entry not yet handed out

@@ -1,21 +1,14 @@
 #include "platform/file_time.h"
 
-#include <cstdio>
-
+#include "platform/dir_enum_win.h"
 #include "searchlist/search_list.h"
 
 namespace filvex::win {
 
 std::string FileTimeText(const FILETIME& utc) {
-  FILETIME local;
-  SYSTEMTIME st;
-  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) {
-    return std::string(kUnconvertibleDate);
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u/%02u/%02u %02u:%02u", st.wYear, st.wMonth, st.wDay,
-                st.wHour, st.wMinute);
-  return text;
+  char text[kDateTextLen];
+  filvex::FileTimeText(utc, text);
+  return std::string(text, kDateTextLen);
 }
 
 bool LastWriteTimeText(const std::string& path, std::string* text) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_time.h"
 #include "searchlist/list_files.h"
 
 namespace filvex {
@@ -61,7 +62,8 @@ void ReferenceWalk(const std::string& path, SearchList& out) {
       const bool folder = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       if (folder != (pass == 1)) continue;
       const std::string name = AnsiEntryName(d.cFileName, dirW);
-      const std::string info = FileTimeText(d.ftCreationTime) + FileTimeText(d.ftLastWriteTime);
+      const std::string info =
+          win::FileTimeText(d.ftCreationTime) + win::FileTimeText(d.ftLastWriteTime);
       char hex[3];
       wsprintfA(hex, "%02X", PackAttributes(d.dwFileAttributes));
       if (!folder) {
@@ -282,14 +284,14 @@ TEST(DirEnumWinPaths, DateTexts) {
   FILETIME local, utc;
   ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
   ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
-  EXPECT_EQ(FileTimeText(utc), "2003/07/14 09:05");
+  EXPECT_EQ(win::FileTimeText(utc), "2003/07/14 09:05");
 
   // The largest file time is in year 30828: five digits would shift every
   // column after it, so it counts as not convertible.
   FILETIME huge = {0xFFFFFFFFu, 0x7FFFFFFFu};
-  EXPECT_EQ(FileTimeText(huge), kUnconvertibleDate);
+  EXPECT_EQ(win::FileTimeText(huge), kUnconvertibleDate);
   FILETIME invalid = {0xFFFFFFFFu, 0xFFFFFFFFu};
-  EXPECT_EQ(FileTimeText(invalid), kUnconvertibleDate);
+  EXPECT_EQ(win::FileTimeText(invalid), kUnconvertibleDate);
 }
 
 TEST(DirEnumWinPaths, WidePathsForTheFindFunctions) {
