@@ -278,15 +278,15 @@ void TVemkoSearcher::CreateControls() {
     int x, width;
   };
   const Box boxes[] = {
-      {&CheckBox1, "CheckBox1", "フォルダ", "フォルダを検索する", 0, false, 66, 62},
-      {&CheckBox2, "CheckBox2", "ファイル", "ファイルを検索する", 0, true, 130, 62},
-      {&CheckBox5, "CheckBox5", "AND", "複数の文字を全て含むファイルを検索する", 0, false, 196, 48},
-      {&CheckBox7, "CheckBox7", "先頭", "名前の先頭から一致するファイルを検索する", 0, false, 246,
-       48},
-      {&CheckBox3, "CheckBox3", "S", "システム属性", kTagAttributeBoxes, false, 300, 34},
-      {&CheckBox4, "CheckBox4", "H", "隠し属性", kTagAttributeBoxes, false, 336, 34},
-      {&CheckBox6, "CheckBox6", "SH", "システムと隠し属性", kTagAttributeBoxes, false, 372, 42},
-      {&CheckBox8, "CheckBox8", "R", "読み出し専用", kTagAttributeBoxes, true, 416, 34},
+      {&CheckBox1, "CheckBox1", "フォルダ", "フォルダを検索する", 0, false, 64, 66},
+      {&CheckBox2, "CheckBox2", "ファイル", "ファイルを検索する", 0, true, 132, 66},
+      {&CheckBox5, "CheckBox5", "AND", "複数の文字を全て含むファイルを検索する", 0, false, 200, 46},
+      {&CheckBox7, "CheckBox7", "先頭", "名前の先頭から一致するファイルを検索する", 0, false, 248,
+       50},
+      {&CheckBox3, "CheckBox3", "S", "システム属性", kTagAttributeBoxes, false, 300, 32},
+      {&CheckBox4, "CheckBox4", "H", "隠し属性", kTagAttributeBoxes, false, 334, 32},
+      {&CheckBox6, "CheckBox6", "SH", "システムと隠し属性", kTagAttributeBoxes, false, 368, 40},
+      {&CheckBox8, "CheckBox8", "R", "読み出し専用", kTagAttributeBoxes, true, 410, 32},
   };
   for (const Box& b : boxes) {
     *b.wnd = AddControl(
