@@ -50,7 +50,9 @@ std::string WriteFixture(const std::string& tag, const std::string& ini) {
   l.FileList.appendText("damaged line");
   l.FileInfoList.appendText("");
   for (int k = 0; k < 120; ++k) {
-    std::string name = "n" + std::to_string(100 + k) + ".log";
+    std::string name = std::to_string(100 + k);
+    name.insert(0, 1, 'n');
+    name += ".log";
     file(5, name.c_str(), 0x10, 5, "2023/01/01 00:00");
   }
   DriveCounts fc, ic;

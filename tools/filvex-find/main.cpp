@@ -9,7 +9,12 @@
 #include "searchlist/mbcs.h"
 #include "tools/filvex-find/run_find.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Declared here rather than through windows.h, as the rest of the portable
+// code does: the one call that gives the program's own path.
+extern "C" __declspec(dllimport) unsigned long __stdcall GetModuleFileNameA(void*, char*,
+                                                                            unsigned long);
+#else
 #include <unistd.h>
 #endif
 
@@ -20,9 +25,10 @@ namespace {
 std::string DefaultDataFolder() {
   std::string exe;
 #ifdef _WIN32
-  // The C runtime keeps the full path of the program (no windows.h needed).
-  char* path = nullptr;
-  if (_get_pgmptr(&path) == 0 && path) exe = path;
+  char buf[1024];
+  unsigned long n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return "data";
+  exe.assign(buf, n);
   size_t sep = filvex::LastSeparator(exe);  // "\" or ":", never a trail byte
   if (sep == std::string::npos) return "data";
   return exe.substr(0, sep + 1) + "data";
