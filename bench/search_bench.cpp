@@ -137,6 +137,44 @@ int main(int argc, char** argv) {
     std::printf("  full scan \"%s\": %.2f ms, %zu matches\n", q, ms, n);
   }
 
+  // Scans that test every entry: the modes that compare no names, a head
+  // search, and a name search restricted to one drive.
+  {
+    struct Mode {
+      const char* what;
+      SearchQuery q;
+    };
+    std::vector<Mode> modes(4);
+    modes[0].what = "attribute mode, H only";
+    SetQueryText(modes[0].q, "x");
+    modes[0].q.mode = SearchMode::AttributeSearch;
+    modes[0].q.attrR = false;
+    modes[0].q.attrH = true;
+    modes[1].what = "date mode, one year";
+    SetQueryText(modes[1].q, "x");
+    modes[1].q.mode = SearchMode::DateSearch;
+    modes[1].q.dateOn = true;
+    modes[1].q.dateFrom = {2010, 1, 1, 0, 0, 0};
+    modes[1].q.dateTo = {2010, 12, 31, 23, 59, 59};
+    modes[2].what = "head search \"qz\"";
+    SetQueryText(modes[2].q, "qz");
+    modes[2].q.head = true;
+    modes[3].what = "name \"qzxvw\" on drive D only";
+    SetQueryText(modes[3].q, kMissing);
+    SetDriveLetters(modes[3].q, "D");
+    for (Mode& m : modes) {
+      m.q.hitLimit = 100000;
+      m.q.maxstop = false;
+      size_t n = 0;
+      double ms = BestMs(5, [&] {
+        HitList hits;
+        hits.reserve(100000);
+        n = ScanSearchList(l.list, l.folderCounts, l.fileCounts, m.q, hits).TotalMatches;
+      });
+      std::printf("  full scan, %s: %.2f ms, %zu matches\n", m.what, ms, n);
+    }
+  }
+
   // 2. A search that ends at the hit limit of 1,000.
   for (const char* q : {".txt", "a"}) {
     SearchQuery s;

@@ -121,8 +121,15 @@ std::vector<std::string_view> SplitFragments(std::string_view text, bool hasSlas
 
 bool FragmentHits(std::string_view lowerName, std::string_view fragment, bool head) {
   if (fragment.empty()) return false;
+  // With head the first occurrence counts only at the start, where the name
+  // holds the very bytes of the fragment, so the byte kinds agree as well.
+  // The first byte is tested alone first: most names fail there.
+  if (head) {
+    return lowerName.size() >= fragment.size() && lowerName[0] == fragment[0] &&
+           lowerName.substr(0, fragment.size()) == fragment;
+  }
   size_t p = lowerName.find(fragment);
-  if (p == std::string_view::npos || (head && p != 0)) return false;
+  if (p == std::string_view::npos) return false;
   return ByteKindAt(lowerName, p) == ByteKindAt(fragment, 0);
 }
 
