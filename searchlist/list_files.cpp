@@ -293,8 +293,29 @@ bool SaveListFiles(std::string_view dataFolder, const SearchList& list,
     for (const auto& p : paths) std::remove(TempPathFor(p).c_str());
     return false;
   }
-  // Every new file is complete on disk; now move them in, one step each.
-  for (const auto& p : paths) ok = ReplaceWith(TempPathFor(p), p) && ok;
+  // Every new file is complete on disk. The old files are moved aside first
+  // and the new ones moved in; if any move fails (a file held open by another
+  // program), every old file is put back, so the six files change together
+  // or not at all. Folder numbers tie the lists to each other: a mix of old
+  // and new lists would name the wrong files. A crash between the moves
+  // leaves a list file missing rather than mixed, which the next start
+  // reports as no list.
+  bool aside[6] = {}, moved[6] = {};
+  for (int k = 0; k < 6 && ok; ++k) {
+    if (!FileExists(paths[k])) continue;
+    aside[k] = ReplaceWith(paths[k], paths[k] + ".old");
+    ok = aside[k];
+  }
+  for (int k = 0; k < 6 && ok; ++k) ok = moved[k] = ReplaceWith(TempPathFor(paths[k]), paths[k]);
+  for (int k = 0; k < 6; ++k) {
+    if (ok) {
+      if (aside[k]) std::remove((paths[k] + ".old").c_str());
+      continue;
+    }
+    if (moved[k]) std::remove(paths[k].c_str());
+    if (aside[k]) ReplaceWith(paths[k] + ".old", paths[k]);
+    std::remove(TempPathFor(paths[k]).c_str());
+  }
   return ok;
 }
 

@@ -39,4 +39,12 @@ void MakeFolder(const std::string& path) {
 #endif
 }
 
+void RemoveFolder(const std::string& path) {
+#ifdef _WIN32
+  _rmdir(path.c_str());
+#else
+  ::rmdir(path.c_str());
+#endif
+}
+
 }  // namespace filvex::test

@@ -15,6 +15,7 @@ namespace filvex::test {
 // locations.
 std::string MakeScratchFolder(const std::string& tag);
 void MakeFolder(const std::string& path);
+void RemoveFolder(const std::string& path);
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
