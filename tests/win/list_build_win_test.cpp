@@ -60,6 +60,31 @@ LRESULT CALLBACK LauncherProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(wnd, msg, wp, lp);
 }
 
+// A window of the launcher's class that records what it is sent.
+class StandInLauncher {
+ public:
+  StandInLauncher() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = LauncherProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TVemkoTrelquin";
+    RegisterClassA(&wc);
+    wnd_ = CreateWindowA("TVemkoTrelquin", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+    gLauncherInbox = &inbox;
+  }
+  ~StandInLauncher() {
+    gLauncherInbox = nullptr;
+    DestroyWindow(wnd_);
+    UnregisterClassA("TVemkoTrelquin", GetModuleHandleA(nullptr));
+  }
+  bool ok() const { return wnd_ != nullptr; }
+  std::vector<LauncherMessage> inbox;
+
+ private:
+  HWND wnd_;
+};
+
 class ListBuildTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -223,16 +248,9 @@ TEST_F(ListBuildTest, UpmodeSwapsInTheNewListAtTheEnd) {
 }
 
 TEST_F(ListBuildTest, LauncherIsToldOnlyAboutFinishedOrderedBuilds) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = LauncherProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "TVemkoTrelquin";
-  RegisterClassA(&wc);
-  HWND launcher = CreateWindowA("TVemkoTrelquin", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                wc.hInstance, nullptr);
-  ASSERT_NE(launcher, nullptr);
-  std::vector<LauncherMessage> inbox;
-  gLauncherInbox = &inbox;
+  StandInLauncher launcher;
+  ASSERT_TRUE(launcher.ok());
+  std::vector<LauncherMessage>& inbox = launcher.inbox;
 
   struct Case {
     const char* what;
@@ -271,9 +289,34 @@ TEST_F(ListBuildTest, LauncherIsToldOnlyAboutFinishedOrderedBuilds) {
     }
     EXPECT_EQ(w->NotifyAfterBuild, 0);
   }
-  gLauncherInbox = nullptr;
-  DestroyWindow(launcher);
-  UnregisterClassA("TVemkoTrelquin", wc.hInstance);
+}
+
+TEST_F(ListBuildTest, HiddenStartBuildsSavesTellsTheLauncherAndCloses) {
+  StandInLauncher launcher;
+  ASSERT_TRUE(launcher.ok());
+  const std::string program = folder_ + "Vemko\\Trelquin\\";
+  CreateDirectoryA((folder_ + "Vemko").c_str(), nullptr);
+  CreateDirectoryA(program.c_str(), nullptr);
+  StartOptions o;
+  o.programFolder = program;
+  o.launcherFolder = folder_ + "no-launcher";
+  o.args = {"-search"};
+  auto w = std::make_unique<TVemkoSearcher>(o);
+  const HWND wnd = w->Handle();
+  // Timer3, the build and the close all happen while messages are served.
+  for (int i = 0; i < 6000 && IsWindow(wnd); ++i) {
+    Pump();
+    Sleep(10);
+  }
+  ASSERT_FALSE(IsWindow(wnd));
+  EXPECT_TRUE(asked_.empty());
+  const std::string data = program + "data\\";
+  EXPECT_NE(test::ReadFile(data + "sach.txt").find("E:\\lbwin\r\n"), std::string::npos);
+  EXPECT_NE(test::ReadFile(data + "sachfile.txt").find("=found.txt\r\n"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(data + "folderdat.txt").substr(0, 2), "C=");
+  ASSERT_EQ(launcher.inbox.size(), 1u);
+  EXPECT_EQ(launcher.inbox[0].code, 0u);
+  EXPECT_EQ(launcher.inbox[0].text, "Vemko");
 }
 
 }  // namespace
