@@ -64,6 +64,8 @@ filvex_wine_template() {
     echo "wine-env: $FILVEX_WINE does not run (scripts/install-deps.sh installs it)" >&2
     return 1
   }
+  # Bump the suffix when the template's contents change.
+  version="$version template-2"
   if [ "$(cat "$template/.filvex-stamp" 2>/dev/null)" = "$version" ]; then
     return 0
   fi
@@ -79,9 +81,14 @@ filvex_wine_template() {
     # so that it never waits on the Mono or Gecko installer dialog.
     (
       unset DISPLAY
-      WINEPREFIX="$tmp" FILVEX_WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" \
+      export WINEPREFIX="$tmp"
+      FILVEX_WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" \
         filvex_wine_env timeout -k 10 300 "$FILVEX_WINE" wineboot -i
-      WINEPREFIX="$tmp" filvex_wine_env timeout -k 10 120 "$FILVEX_WINESERVER" -w
+      # A crashing program gets a backtrace on stderr and ends, instead of a
+      # crash dialog that waits for a click until the time limit.
+      filvex_wine_env timeout -k 10 60 "$FILVEX_WINE" reg add 'HKCU\Software\Wine\WineDbg' \
+        /v ShowCrashDialog /t REG_DWORD /d 0 /f
+      filvex_wine_env timeout -k 10 120 "$FILVEX_WINESERVER" -w
     ) >"$template.log" 2>&1 || rc=$?
     if [ "$rc" -ne 0 ] || [ ! -f "$tmp/system.reg" ]; then
       echo "wine-env: wineboot failed ($rc); see $template.log" >&2
