@@ -30,29 +30,18 @@ filvex_wine_env() {
     WINEDLLOVERRIDES="${FILVEX_WINEDLLOVERRIDES:-winemenubuilder.exe=d}" "$@"
 }
 
-# Folder in /tmp/.wine-<uid> holding the socket of the wineserver of prefix $1.
-filvex_wineserver_dir() {
-  local dev ino
-  dev=$(stat -L -c %D "$1") || return 1
-  ino=$(stat -L -c %i "$1") || return 1
-  printf '/tmp/.wine-%s/server-%x-%x\n' "$(id -u)" "0x$dev" "$ino"
-}
-
-# Stops the wineserver of prefix $1 with everything it runs, and waits (up to
-# 15 s) for its socket to go: a lingering server would keep the X connection of
-# a display that is about to close.
+# Stops the wineserver of prefix $1 with every Wine process it serves, and
+# waits (up to 15 s) for it to end: a lingering server would keep the X
+# connection of a display that is about to close. Neither call starts a server
+# when none runs.
 filvex_wineserver_kill() {
-  local prefix=$1 dir i
+  local prefix=$1
   [ -d "$prefix" ] || return 0
-  dir=$(filvex_wineserver_dir "$prefix") || return 0
-  [ -e "$dir/socket" ] || return 0
-  WINEPREFIX="$prefix" filvex_wine_env "$FILVEX_WINESERVER" -k >/dev/null 2>&1 || true
-  for ((i = 0; i < 150; i++)); do
-    [ -e "$dir/socket" ] || return 0
-    sleep 0.1
-  done
-  echo "wine-env: the wineserver of $prefix did not stop" >&2
-  return 1
+  WINEPREFIX="$prefix" filvex_wine_env "$FILVEX_WINESERVER" -k >/dev/null 2>&1 </dev/null || true
+  WINEPREFIX="$prefix" filvex_wine_env timeout 15 "$FILVEX_WINESERVER" -w >/dev/null 2>&1 </dev/null || {
+    echo "wine-env: the wineserver of $prefix did not stop" >&2
+    return 1
+  }
 }
 
 # Makes the template prefix once (wineboot -i, about 15 s and 700 MB); later
@@ -122,7 +111,9 @@ filvex_wine_prefix_from_template() {
   filvex_wine_template || return 1
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
-  cp -a "$FILVEX_WINE_TEMPLATE" "$prefix" || return 1
+  # A shared lock: a template being remade (after a Wine upgrade) is never
+  # copied half-written.
+  (flock -s 9 && cp -a "$FILVEX_WINE_TEMPLATE" "$prefix") 9>"$FILVEX_WINE_TEMPLATE.lock" || return 1
   for entry in "$prefix"/dosdevices/*; do
     [ "$(basename "$entry")" = "c:" ] || rm -f "$entry"
   done
