@@ -1,29 +1,332 @@
 // The result list of the main window: the virtual list view's requests, the
-// hit list, sorting, icons, the pickup list, the folder view and the
-// selection commands.
+// hit list, sorting and the header's sort image, the open-folder button and
+// the view switch. The pickup list, the folder view and the selection
+// commands are still to come.
 //
-// The stop of the icon fetch and a plain icon look-up are in place; the rest
-// gets its behaviour with the results view.
+// ListView1 is an owner-data list view: it holds only a row count and asks
+// for the texts, images and states of the rows it paints (LVN_GETDISPINFO),
+// so every text is made here from the hit record at that moment, by the
+// portable row-text functions.
+#include "results/result_view_win.h"
+
 #include <windows.h>
+// The other system headers build on the types of windows.h.
 #include <commctrl.h>
-#include <shellapi.h>
+
+#include <cstring>
+#include <string>
 
 #include "app/vemko_searcher_win.h"
+#include "platform/path_exists.h"
+#include "results/my_list_view_win.h"
+#include "results/row_text.h"
+#include "results/sort.h"
+#include "searchlist/mbcs.h"
 
 namespace filvex {
+namespace {
 
-bool TVemkoSearcher::ListView1Notify(NMHDR* /*header*/, LRESULT* /*result*/) { return false; }
+constexpr char kNoRedrawProp[] = "FilvexNoRedraw";
+constexpr int kDescendingImage = 23;  // ImageList1; 24 is ascending
+// In the icon view the open-folder button stands level with the pickup
+// button's lower edge.
+constexpr int kIconViewButtonTop = 25;
 
-void TVemkoSearcher::ClearHitList() {
-  ListView_SetItemCountEx(ListView1, 0, 0);
-  HitList.clear();
+bool Checked(HWND button) {
+  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TVemkoSearcher::PlaceOpenFolderButton(int /*row*/) {}
+// The list view with its header hook, attached at the first use; the rows'
+// cut and overlay states are asked of the window from then on.
+TMyListView* ResultList(TVemkoSearcher& w) {
+  TMyListView* view = TMyListView::Of(w.ListView1);
+  if (view) return view;
+  view = TMyListView::Attach(w.ListView1);
+  if (!view) return nullptr;
+  ListView_SetCallbackMask(w.ListView1, LVIS_CUT | LVIS_OVERLAYMASK);
+  view->OnResize = [&w] { ListView1Resize(w); };
+  return view;
+}
+
+// Copies a cell text into the list view's buffer, cut short at a character
+// boundary (never between the two bytes of a double-byte character).
+void CopyCellText(const std::string& text, char* out, int size) {
+  if (!out || size <= 0) return;
+  const size_t limit = static_cast<size_t>(size) - 1;
+  size_t n = 0;
+  while (n < text.size()) {
+    const size_t len =
+        IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+    if (n + len > limit) break;
+    n += len;
+  }
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+}
+
+// ListView1Data: one row's cell, image and states, as the list view asks.
+void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) return;
+  const HitRecord& r = w.HitList[static_cast<size_t>(item.iItem)];
+  if (item.mask & LVIF_TEXT) {
+    const RowOptions options{w.Settings.sizekb, w.Settings.chk};
+    // The existence test opens the file: only for the one column that shows
+    // it, and only when chk asks for it.
+    const bool exists =
+        item.iSubItem != kColumnAttr || !NeedsExistenceTest(r, options) || win::PathExists(r.Path);
+    CopyCellText(ColumnText(r, item.iSubItem, options, exists), item.pszText, item.cchTextMax);
+  }
+  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = r.ImageIndex;
+  if (item.mask & LVIF_STATE) {
+    // The virtual list takes the overlay only from this answer.
+    item.state &= ~(LVIS_CUT | LVIS_OVERLAYMASK);
+    item.state |= INDEXTOOVERLAYMASK(static_cast<UINT>(r.OverlayIndex + 1));
+    if (ShowsCut(r)) item.state |= LVIS_CUT;
+    item.stateMask |= LVIS_CUT | LVIS_OVERLAYMASK;
+  }
+}
+
+// ListView1DataHint: the rows about to be painted, and their icons.
+void ListView1DataHint(TVemkoSearcher& w, int first, int last) {
+  w.VisibleFirst = first;
+  w.VisibleLast = last;
+  const int rows = static_cast<int>(w.HitList.size());
+  if (rows == 0 || first < 0 || first >= rows) return;
+  w.FetchPaintedIcons(first, last < rows ? last : rows - 1);
+}
+
+std::string AnsiText(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
+  out.resize(static_cast<size_t>(n) - 1);
+  return out;
+}
+
+bool SelectionChanged(UINT oldState, UINT newState) {
+  return ((oldState ^ newState) & LVIS_SELECTED) != 0;
+}
+
+}  // namespace
+
+// ---- painting, view, header ----------------------------------------------
+
+void SuspendListUpdates(HWND listView) {
+  if (ListUpdatesSuspended(listView)) return;
+  SetPropA(listView, kNoRedrawProp, reinterpret_cast<HANDLE>(1));
+  SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+}
+
+void ResumeListUpdates(HWND listView) {
+  if (!ListUpdatesSuspended(listView)) return;
+  RemovePropA(listView, kNoRedrawProp);
+  SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(listView, nullptr, TRUE);
+}
+
+bool ListUpdatesSuspended(HWND listView) {
+  return GetPropA(listView, kNoRedrawProp) != nullptr;
+}
+
+bool IsReportView(HWND listView) {
+  return (GetWindowLongPtrA(listView, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
+}
+
+void ShowHitCount(TVemkoSearcher& w) {
+  const HitCountTexts texts =
+      HitCountText(w.HitList.size(), w.WithinLimit,
+                   static_cast<size_t>(w.TotalMatches > 0 ? w.TotalMatches : 0));
+  w.SetListColumnCaption(kColumnName, texts.caption);
+  w.SetStatusText(0, texts.status);
+}
+
+void SetSortImage(TVemkoSearcher& w, int column, int direction) {
+  TMyListView* view = ResultList(w);
+  HWND header = view ? view->GetColumnHandle() : nullptr;
+  if (!header) return;
+  view->SetColumnImageList(w.ImageList1.get());
+  HDITEMA item{};
+  item.mask = HDI_FORMAT;
+  if (!SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) return;
+  if (direction < 0) {
+    item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
+    item.iImage = 0;
+  } else {
+    item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+    item.iImage = kDescendingImage + (direction ? 1 : 0);
+  }
+  item.mask = HDI_FORMAT | HDI_IMAGE;
+  SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
+}
+
+int SortImageOf(const TVemkoSearcher& w, int column) {
+  HWND header = ListView_GetHeader(w.ListView1);
+  HDITEMA item{};
+  item.mask = HDI_FORMAT | HDI_IMAGE;
+  if (!header || !SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) {
+    return -1;
+  }
+  return (item.fmt & HDF_IMAGE) ? item.iImage : -1;
+}
+
+void ListView1ColumnClick(TVemkoSearcher& w, int column) {
+  if (w.SearchStopFlag.load() == 0) return;  // the hit list is not complete yet
+  if (column < 0 || column >= kColumnCount) return;
+  uint8_t& toggle = column == kColumnName ? w.NameSortToggle : w.ColumnSortToggles[column - 1];
+  const uint8_t ascending = toggle;
+  SortHitList(w.HitList, column, ascending != 0);
+  toggle = ascending ? 0 : 1;
+  if (column != w.SortColumn) SetSortImage(w, w.SortColumn, -1);
+  w.SortColumn = column;
+  w.SortAscending = ascending;
+  SetSortImage(w, column, ascending);
+  InvalidateRect(w.ListView1, nullptr, FALSE);  // the rows' texts are asked for again
+}
+
+void ListView1Resize(TVemkoSearcher& w) {
+  if (w.IsVisible()) SetSortImage(w, w.SortColumn, w.SortAscending);
+}
+
+void ListView1SelectItem(TVemkoSearcher& w, int row, bool selected) {
+  if (w.SuppressSelectEvents) return;
+  w.PlaceOpenFolderButton(row);
+  if (!selected || row < 0 || static_cast<size_t>(row) >= w.HitList.size()) return;
+  HitRecord& r = w.HitList[static_cast<size_t>(row)];
+  r.Unknown = !win::PathExists(r.Path);
+  if (!w.Settings.ico && !Checked(w.HitListSpBtn) && !r.IconSet) {
+    w.FetchVisibleIcons();
+    if (static_cast<size_t>(row) >= w.HitList.size()) return;  // the fetch served messages
+  }
+  w.SetStatusText(1, PathColumnText(w.HitList[static_cast<size_t>(row)]));
+}
+
+int ListView1DataFind(const TVemkoSearcher& w, const std::string& text, int start, bool wrap) {
+  return FindRowByName(w.HitList, text, start, wrap);
+}
+
+// ---- members ---------------------------------------------------------------
+
+bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
+  switch (header->code) {
+    case LVN_GETDISPINFOA:
+      ListView1Data(*this, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+      *result = 0;
+      return true;
+    case LVN_ODCACHEHINT: {
+      const auto* hint = reinterpret_cast<NMLVCACHEHINT*>(header);
+      ListView1DataHint(*this, hint->iFrom, hint->iTo);
+      *result = 0;
+      return true;
+    }
+    case LVN_ODFINDITEMA: {
+      const auto* find = reinterpret_cast<NMLVFINDITEMA*>(header);
+      const bool byText = (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz;
+      *result = byText ? ListView1DataFind(*this, find->lvfi.psz, find->iStart,
+                                           (find->lvfi.flags & LVFI_WRAP) != 0)
+                       : -1;
+      return true;
+    }
+    case LVN_ODFINDITEMW: {
+      // Some list views ask in UTF-16 whatever their parent speaks; the
+      // names are compared in the ANSI code page all the same.
+      const auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
+      const bool byText = (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz;
+      *result = byText ? ListView1DataFind(*this, AnsiText(find->lvfi.psz), find->iStart,
+                                           (find->lvfi.flags & LVFI_WRAP) != 0)
+                       : -1;
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+      if ((change->uChanged & LVIF_STATE) &&
+          SelectionChanged(change->uOldState, change->uNewState)) {
+        // Row -1 stands for every row (select all, clear all).
+        const int row =
+            change->iItem >= 0 ? change->iItem : ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+        ListView1SelectItem(*this, row, (change->uNewState & LVIS_SELECTED) != 0);
+      }
+      *result = 0;
+      return true;
+    }
+    case LVN_ODSTATECHANGED: {
+      const auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(header);
+      if (SelectionChanged(change->uOldState, change->uNewState)) {
+        const bool selected = (change->uNewState & LVIS_SELECTED) != 0;
+        ListView1SelectItem(*this, change->iFrom == change->iTo ? change->iFrom : -1,
+                            selected && change->iFrom == change->iTo);
+      }
+      *result = 0;
+      return true;
+    }
+    case LVN_COLUMNCLICK:
+      ListView1ColumnClick(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      *result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TVemkoSearcher::ClearHitList() {
+  // Row count first, then the records: the list view never asks for a row
+  // whose record is gone.
+  ResultList(*this);
+  const bool wasSuspended = ListUpdatesSuspended(ListView1);
+  SuspendListUpdates(ListView1);
+  ListView_SetItemCountEx(ListView1, 0, 0);
+  HitList = filvex::HitList();  // the records and their room
+  PlaceOpenFolderButton(-1);
+  if (!wasSuspended) ResumeListUpdates(ListView1);
+}
+
+void TVemkoSearcher::PlaceOpenFolderButton(int row) {
+  bool placeable = false;
+  if (row >= 0 && row < ListView_GetItemCount(ListView1)) {
+    RECT button;
+    GetWindowRect(SpeedButton1, &button);
+    MapWindowPoints(nullptr, Panel4, reinterpret_cast<POINT*>(&button), 2);
+    int top = kIconViewButtonTop;
+    if (IsReportView(ListView1)) {
+      // Beside the row, while the whole row lies below the header and above
+      // the list's lower edge.
+      RECT rc{};
+      rc.left = LVIR_BOUNDS;
+      RECT client;
+      GetClientRect(ListView1, &client);
+      RECT headerRect{};
+      HWND header = ListView_GetHeader(ListView1);
+      if (header && IsWindowVisible(header)) GetWindowRect(header, &headerRect);
+      const int headerHeight = headerRect.bottom - headerRect.top;
+      if (SendMessageA(ListView1, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)) &&
+          rc.top >= headerHeight && rc.bottom <= client.bottom) {
+        POINT p{0, rc.top};
+        MapWindowPoints(ListView1, Panel4, &p, 1);
+        top = p.y + ((rc.bottom - rc.top) - (button.bottom - button.top)) / 2;
+        placeable = true;
+      }
+    } else {
+      placeable = true;
+    }
+    if (placeable) {
+      SetWindowPos(SpeedButton1, nullptr, button.left, top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  const bool show = placeable && ListView_GetSelectedCount(ListView1) == 1;
+  ShowWindow(SpeedButton1, show ? SW_SHOWNA : SW_HIDE);
+}
+
+void TVemkoSearcher::SpeedButton5Click() {
+  // Down: large icons; up: the report view, with the arrow of the last sort.
+  const LONG_PTR style = GetWindowLongPtrA(ListView1, GWL_STYLE);
+  const LONG_PTR view = Checked(SpeedButton5) ? LVS_ICON : LVS_REPORT;
+  SetWindowLongPtrA(ListView1, GWL_STYLE, (style & ~LVS_TYPEMASK) | view);
+  if (view == LVS_REPORT) SetSortImage(*this, SortColumn, SortAscending);
+  PlaceOpenFolderButton(ListView_GetNextItem(ListView1, -1, LVNI_SELECTED));
+}
 
 void TVemkoSearcher::GoUpOneFolder() {}
-
-void TVemkoSearcher::SpeedButton5Click() {}
 
 void TVemkoSearcher::ShowPickupList() {}
 

@@ -1,36 +1,340 @@
 // The search run of the main window: start, stop and end of a search, and
 // the search panel's changes that start one.
 //
-// Only the stop is in place so far; StartSearch, RunSearch, SearchDone,
-// SearchTrigger, ModeMenuClick and Tool1Click get their behaviour with the
-// search run.
+// One scan runs at a time, on a TSearchThread worker (win::WorkerThread).
+// The worker takes the panel's values through one call to the
+// user-interface thread, scans the live set into a hit list of its own and
+// hands that list over in its last call; SearchDone then shows it. The
+// window's HitList is therefore never written by the worker, and the result
+// list can answer any request at any time without a lock. The worker reads
+// the live set without a lock: whatever changes the live set stops the
+// search first, and no scan starts while a build fills the live set itself.
+#include "search/search_run_win.h"
+
 #include <windows.h>
+// The other system headers build on the types of windows.h.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
 
 #include "app/vemko_searcher_win.h"
+#include "platform/ui_call.h"
+#include "results/result_view_win.h"
+#include "results/row_text.h"
+#include "results/sort.h"
+#include "search/scan.h"
 
 namespace filvex {
+namespace {
 
-void TVemkoSearcher::StartSearch(HWND /*trigger*/, int /*modeTag*/) {}
+std::string TextOf(HWND wnd) {
+  const int n = GetWindowTextLengthA(wnd);
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(wnd, text.data(), n + 1)));
+  return text;
+}
+
+bool Checked(HWND button) {
+  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetChecked(HWND button, bool on) {
+  SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int Selected(HWND combo) {
+  return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+}
+
+void SetMouseCursor(LPCSTR which) {
+  SetCursor(LoadCursorA(nullptr, which));
+}
+
+LocalDateTime PickerValue(HWND picker) {
+  SYSTEMTIME t{};
+  LocalDateTime v;
+  if (SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) == GDT_VALID) {
+    v = {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  }
+  return v;
+}
+
+// A size bound in KB: the up-down control's number (it reads its buddy edit
+// and keeps the last valid number when the text is not one in 1-1024) times
+// the unit of its box (item 1 "MB").
+uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
+  BOOL failed = FALSE;
+  LRESULT n = SendMessageA(updown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed));
+  n = std::clamp<LRESULT>(n, 1, 1024);
+  return static_cast<uint32_t>(n) * (Selected(unitBox) == 1 ? 1024u : 1u);
+}
+
+// StopSearch waits for the worker while serving its calls; a search asked
+// for from inside that wait is left to the StartSearch that is waiting,
+// which reads the panel afterwards anyway. User-interface thread only.
+int g_stopping = 0;
+
+}  // namespace
+
+HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
+  switch (w.SearchMode) {
+    case SearchMode::AttributeSearch:
+      return w.CheckBox3;
+    case SearchMode::DateSearch:
+      return w.ComboBox1;
+    case SearchMode::SizeSearch:
+      return w.ComboBox2;
+    case SearchMode::NameSearch:
+      break;
+  }
+  return afterBuild ? w.Edit1 : nullptr;
+}
+
+bool BuildFillsLiveList(const TVemkoSearcher& w) {
+  return w.BuildStop.load() == 0 && !w.Settings.upmode;
+}
+
+SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
+  SearchQuery q;
+  q.mode = w.SearchMode;
+  SetQueryText(q, TextOf(w.Edit1));
+  SetDriveLetters(q, TextOf(w.Edit3));
+  q.folders = Checked(w.CheckBox1);
+  q.files = Checked(w.CheckBox2);
+  q.andMode = Checked(w.CheckBox5);
+  q.head = Checked(w.CheckBox7);
+  q.attrS = Checked(w.CheckBox3);
+  q.attrH = Checked(w.CheckBox4);
+  q.attrSH = Checked(w.CheckBox6);
+  q.attrR = Checked(w.CheckBox8);
+  q.dateOn = Checked(w.CheckBox9);
+  q.dateKind = Selected(w.ComboBox1) == 0 ? DateKind::Created : DateKind::LastWrite;
+  q.dateFrom = PickerValue(w.DateTimePicker1);
+  q.dateTo = PickerValue(w.DateTimePicker2);
+  q.sizeOn = Checked(w.CheckBox10);
+  const int relation = Selected(w.ComboBox2);
+  q.sizeRelation = relation == 1   ? SizeRelation::Larger
+                   : relation == 2 ? SizeRelation::Range
+                                   : SizeRelation::Smaller;
+  q.sizeLowKB = SizeBoundKB(w.UpDown2, w.ComboBox3);
+  q.sizeHighKB = SizeBoundKB(w.UpDown3, w.ComboBox4);
+  q.hitLimit = w.Settings.max;
+  q.maxstop = w.Settings.maxstop;
+  q.recy = w.Settings.recy;
+  return q;
+}
+
+void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
+  // 1. Typing searches only while the incremental toggle is down.
+  if (trigger == Edit1 && !Checked(SpeedButton7)) return;
+  if (g_stopping > 0) return;
+  // 2-4. Stop what runs, empty the list.
+  StopSearch();
+  SetMouseCursor(IDC_WAIT);
+  ClearHitList();
+  TotalMatches = 0;
+  WithinLimit = true;
+  // 5. The worker reserves its own hit list for the limit (see RunSearch).
+  // 6-7. Running from here; the mode follows the trigger's group.
+  SearchStopFlag.store(0);
+  SearchMode = SettleMode(SearchMode, modeTag >= 0 ? modeTag : TagOf(trigger));
+  const COLORREF background = ModeBackgroundColor(SearchMode);
+  ListView_SetBkColor(ListView1, background);
+  ListView_SetTextBkColor(ListView1, background);
+  InvalidateRect(ListView1, nullptr, TRUE);
+  // 8. Nothing to look for, or a list that a build is filling: no worker.
+  // The stop flag goes back to idle, so the commands that are refused while
+  // a search runs (column sort, selections) work on whatever is shown next.
+  const bool buildFills = BuildFillsLiveList(*this);
+  if (GetWindowTextLengthA(Edit1) == 0 || buildFills) {
+    if (buildFills) SetListColumnCaption(kColumnName, std::string(kNameCaption));
+    SearchStopFlag.store(1);
+    SetMouseCursor(IDC_ARROW);
+    SetStatusText(0, "");
+    return;
+  }
+  // 9-10. The list stays unpainted until SearchDone shows the hits.
+  SuspendListUpdates(ListView1);
+  SearchThread =
+      std::make_unique<win::WorkerThread>([this] { RunSearch(); }, [this] { SearchDone(); });
+  if (!SearchThread->Start()) {
+    SearchThread.reset();
+    SearchStopFlag.store(1);
+    ResumeListUpdates(ListView1);
+    SetMouseCursor(IDC_ARROW);
+  }
+}
 
 void TVemkoSearcher::StopSearch() {
-  if (SearchThread) {
-    if (SearchStopFlag.load() == 0) {
-      SearchStopFlag.store(1);
-    }
-    SearchThread->Wait();  // serves the worker's hand-overs meanwhile
-    SearchThread.reset();
+  // The thread object leaves the member before the wait: a call served
+  // during the wait then finds no thread to wait for a second time.
+  if (std::unique_ptr<win::WorkerThread> thread = std::move(SearchThread)) {
+    if (SearchStopFlag.load() == 0) SearchStopFlag.store(1);
+    ++g_stopping;
+    thread->Wait();  // serves the worker's calls and SearchDone meanwhile
+    --g_stopping;
   }
   StopIconFetch();
 }
 
-void TVemkoSearcher::SearchDone() {}
+void TVemkoSearcher::RunSearch() {
+  // Worker thread. Steps 1-3 run on the user-interface thread: the panel's
+  // controls are touched and read there, before the first entry is scanned.
+  SearchQuery query;
+  DriveCounts folderCounts, fileCounts;
+  HitIcons icons;
+  bool scan = false;
+  win::RunOnUiThread([&] {
+    SetListColumnCaption(kColumnName, std::string(kNameCaption));
+    SetStatusText(0, "");
+    TotalMatches = 0;
+    EnableWindow(SpeedButton4, FALSE);
+    EnableWindow(CheckBox6, TRUE);
+    SendMessageA(HitListSpBtn, BM_SETCHECK, BST_UNCHECKED, 0);
+    CurrentFolder.clear();
+    ShowsSearchHits = true;
+    if (SearchMode == SearchMode::NameSearch && GetWindowTextLengthA(Edit1) == 0) {
+      SearchStopFlag.store(1);
+      ResumeListUpdates(ListView1);
+      return;
+    }
+    query = SearchQueryFromPanel(*this);
+    // The counts are copied: a build's end recounts them on this thread.
+    folderCounts = FolderCounts;
+    fileCounts = FileCounts;
+    icons = {FolderIconIndex, FileIconIndex};
+    WithinLimit = true;
+    scan = true;
+  });
+  if (!scan) return;
 
-void TVemkoSearcher::RunSearch() {}
+  // 4-5. The scan, into a list reserved for the hit limit (no reallocation
+  // while it fills), polling SearchStopFlag before every entry.
+  filvex::HitList hits;
+  hits.reserve(static_cast<size_t>(query.hitLimit));
+  ScanResult result;
+  auto handOver = [&] {
+    HitList = std::move(hits);
+    TotalMatches = static_cast<int>(result.TotalMatches);
+    WithinLimit = result.WithinLimit;
+  };
+  try {
+    result =
+        ScanSearchList(LiveList, folderCounts, fileCounts, query, hits, &SearchStopFlag, icons);
+  } catch (...) {
+    // The hits found until then are still shown; the cursor stays.
+    result.TotalMatches = hits.size();
+    win::RunOnUiThread(handOver);
+    throw;
+  }
+  // 6. The hand-over, and the cursor back to normal.
+  win::RunOnUiThread([&] {
+    handOver();
+    SetMouseCursor(IDC_ARROW);
+  });
+}
 
-void TVemkoSearcher::SearchTrigger(HWND /*control*/, UINT /*code*/) {}
+void TVemkoSearcher::SearchDone() {
+  // 1-2. Row count, room trimmed, the default order (folders first, names).
+  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
+  HitList.shrink_to_fit();
+  SortHitList(HitList, kColumnName, /*ascending=*/true);
+  // 3. Painting again (suspended by StartSearch).
+  ResumeListUpdates(ListView1);
+  // 4-6.
+  ShowHitCount(*this);
+  EnableWindow(SpeedButton4, HitList.empty());
+  SearchStopFlag.store(1);
+  // 7. The sort arrow back on the name column, ascending (report view only;
+  // the icon view keeps the sort values for its return to the report view).
+  if (IsReportView(ListView1)) {
+    if (SortColumn != kColumnName) SetSortImage(*this, SortColumn, -1);
+    NameSortToggle = 0;
+    SortAscending = 1;
+    SortColumn = kColumnName;
+    SetSortImage(*this, kColumnName, 1);
+  }
+}
 
-void TVemkoSearcher::ModeMenuClick(int /*tag*/) {}
+void TVemkoSearcher::SearchTrigger(HWND control, UINT code) {
+  if (!control) return;
+  // Typing in the two boxes.
+  if (control == Edit1 || control == Edit3) {
+    if (code == EN_CHANGE) StartSearch(control);
+    return;
+  }
+  // The size numbers: not while an arrow of their up-down control is held
+  // down (the arrows step by 16 then; the release starts no search).
+  if (control == NumberEdit2 || control == NumberEdit3) {
+    if (code == EN_CHANGE && !SuppressSizeSearch) StartSearch(control);
+    return;
+  }
+  if (control == UpDown2 || control == UpDown3) {
+    if (code == UDN_DELTAPOS && !SuppressSizeSearch && GetKeyState(VK_LBUTTON) < 0) {
+      SuppressSizeSearch = true;
+      UDACCEL fast{0, 16};
+      SendMessageA(control, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&fast));
+    } else if (code == NM_RELEASEDCAPTURE && SuppressSizeSearch) {
+      SuppressSizeSearch = false;
+      UDACCEL single{0, 1};
+      SendMessageA(control, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&single));
+    }
+    return;
+  }
+  if (control == DateTimePicker1 || control == DateTimePicker2) {
+    if (code == DTN_DATETIMECHANGE) StartSearch(control);
+    return;
+  }
+  if (code == CBN_SELCHANGE) {
+    // The date kind and the relation search only once the window shows.
+    if (control == ComboBox1 || control == ComboBox2) {
+      if (IsVisible()) StartSearch(control);
+    } else if (control == ComboBox3 || control == ComboBox4) {
+      StartSearch(control);
+    }
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  if (control == CheckBox1 || control == CheckBox2) {
+    // At least one of folders and files is always searched.
+    if (!Checked(CheckBox1) && !Checked(CheckBox2)) SetChecked(control, true);
+    StartSearch(control);
+  } else if (control == CheckBox5 || control == CheckBox7) {
+    // AND and head exclude each other.
+    if (Checked(control)) SetChecked(control == CheckBox5 ? CheckBox7 : CheckBox5, false);
+    StartSearch(control);
+  } else if (control == CheckBox3 || control == CheckBox4 || control == CheckBox6 ||
+             control == CheckBox8) {
+    // SH excludes S, H and R.
+    if (Checked(control)) {
+      if (control == CheckBox6) {
+        for (HWND box : {CheckBox3, CheckBox4, CheckBox8}) SetChecked(box, false);
+      } else {
+        SetChecked(CheckBox6, false);
+      }
+    }
+    StartSearch(control);
+  } else if (control == CheckBox9 || control == CheckBox10) {
+    StartSearch(control);  // their own handlers enabled the filter controls
+  } else if (control == SpeedButton3) {
+    StartSearch(SearchAgainTrigger(*this, /*afterBuild=*/false));
+  }
+}
 
-void TVemkoSearcher::Tool1Click() {}
+void TVemkoSearcher::ModeMenuClick(int tag) {
+  SearchMode = ModeOfMenuTag(tag);
+  StartSearch(nullptr, tag);
+}
+
+void TVemkoSearcher::Tool1Click() {
+  // A build that fills the live set blocks the three modes.
+  const bool free = !BuildFillsLiveList(*this);
+  N7->SetEnabled(free && (Checked(CheckBox3) || Checked(CheckBox4) || Checked(CheckBox6) ||
+                          Checked(CheckBox8)));
+  N13->SetEnabled(free && Checked(CheckBox9));
+  N14->SetEnabled(free && Checked(CheckBox10));
+  N20->SetVisible(SearchMode != SearchMode::NameSearch);
+}
 
 }  // namespace filvex

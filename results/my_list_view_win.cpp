@@ -1,0 +1,111 @@
+#include "results/my_list_view_win.h"
+
+namespace filvex {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x4D4C56;  // "MLV"
+// The object is found from either window through a property.
+constexpr char kOwnerProp[] = "FilvexMyListView";
+
+bool IsListView(HWND wnd) {
+  char cls[64] = {};
+  GetClassNameA(wnd, cls, sizeof cls);
+  return lstrcmpiA(cls, WC_LISTVIEWA) == 0;
+}
+
+}  // namespace
+
+TMyListView::TMyListView(HWND listView) : listView_(listView) {}
+
+TMyListView* TMyListView::Of(HWND listView) {
+  if (!listView || !IsListView(listView)) return nullptr;
+  return static_cast<TMyListView*>(GetPropA(listView, kOwnerProp));
+}
+
+TMyListView* TMyListView::Attach(HWND listView) {
+  if (TMyListView* existing = Of(listView)) return existing;
+  if (!listView || !IsWindow(listView) || !IsListView(listView)) return nullptr;
+  auto* view = new TMyListView(listView);
+  if (!SetWindowSubclass(listView, &TMyListView::ListProc, kSubclassId,
+                         reinterpret_cast<DWORD_PTR>(view))) {
+    delete view;
+    return nullptr;
+  }
+  SetPropA(listView, kOwnerProp, view);
+  view->GetColumnHandle();
+  return view;
+}
+
+HWND TMyListView::GetColumnHandle() {
+  if (!header_) {
+    header_ = ListView_GetHeader(listView_);
+    if (header_) HookHeader();
+  }
+  return header_;
+}
+
+void TMyListView::SetColumnImageList(HIMAGELIST images) {
+  HWND header = GetColumnHandle();
+  if (!header) return;
+  if (reinterpret_cast<HIMAGELIST>(SendMessageA(header, HDM_GETIMAGELIST, 0, 0)) == images) return;
+  SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+}
+
+void TMyListView::HookHeader() {
+  // The header is a window of the common controls, usually a Unicode one:
+  // its procedure is replaced and called in its own character set, so no
+  // message is translated on the way.
+  headerUnicode_ = IsWindowUnicode(header_) != FALSE;
+  SetPropA(header_, kOwnerProp, this);
+  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&TMyListView::HeaderProc);
+  previousHeaderProc_ =
+      reinterpret_cast<WNDPROC>(headerUnicode_ ? SetWindowLongPtrW(header_, GWLP_WNDPROC, proc)
+                                               : SetWindowLongPtrA(header_, GWLP_WNDPROC, proc));
+}
+
+void TMyListView::UnhookHeader() {
+  if (!header_ || !previousHeaderProc_) return;
+  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(previousHeaderProc_);
+  if (headerUnicode_) {
+    SetWindowLongPtrW(header_, GWLP_WNDPROC, proc);
+  } else {
+    SetWindowLongPtrA(header_, GWLP_WNDPROC, proc);
+  }
+  RemovePropA(header_, kOwnerProp);
+  previousHeaderProc_ = nullptr;
+}
+
+LRESULT CALLBACK TMyListView::HeaderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = static_cast<TMyListView*>(GetPropA(wnd, kOwnerProp));
+  if (!self) return DefWindowProcA(wnd, msg, wp, lp);  // not reached: the prop outlives the hook
+  const WNDPROC previous = self->previousHeaderProc_;
+  if (msg == WM_NCDESTROY) {
+    // The header goes before the list view: its procedure is put back now.
+    self->UnhookHeader();
+    self->header_ = nullptr;
+  }
+  const LRESULT result = self->headerUnicode_ ? CallWindowProcW(previous, wnd, msg, wp, lp)
+                                              : CallWindowProcA(previous, wnd, msg, wp, lp);
+  if (msg == WM_CAPTURECHANGED && self->OnCmChange) self->OnCmChange();
+  return result;
+}
+
+LRESULT CALLBACK TMyListView::ListProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                       DWORD_PTR ref) {
+  auto* self = reinterpret_cast<TMyListView*>(ref);
+  if (msg == WM_DESTROY) {
+    // Sent before the children are destroyed: the header still has our
+    // procedure, which goes back to the previous one here.
+    self->UnhookHeader();
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(wnd, &TMyListView::ListProc, id);
+    RemovePropA(wnd, kOwnerProp);
+    delete self;
+    return DefSubclassProc(wnd, msg, wp, lp);
+  }
+  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
+  if (msg == WM_SIZE && self->OnResize) self->OnResize();
+  return result;
+}
+
+}  // namespace filvex

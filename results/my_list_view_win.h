@@ -1,0 +1,58 @@
+#pragma once
+// TMyListView: what the result list needs of its list view beyond a plain
+// one: the header window, an image list on the header (the sort marks), and
+// events for the end of a drag on the header and for a resize.
+//
+// It is attached to an existing list view window and lives exactly as long
+// as that window: it replaces the header's window procedure with its own
+// (which passes every message on) and puts the previous one back when the
+// list view is destroyed, then deletes itself.
+
+#include <windows.h>
+// The other system headers build on the types of windows.h.
+#include <commctrl.h>
+
+#include <functional>
+
+namespace filvex {
+
+class TMyListView {
+ public:
+  // The object of a list view, attached at the first call; nullptr for a
+  // window that is not a list view.
+  static TMyListView* Attach(HWND listView);
+  // The object already attached to a list view, or nullptr.
+  static TMyListView* Of(HWND listView);
+
+  HWND Handle() const { return listView_; }
+  // The header control (LVM_GETHEADER), taken once; nullptr when the list
+  // view has none.
+  HWND GetColumnHandle();
+  // Gives the header the image list, unless it already has that one.
+  void SetColumnImageList(HIMAGELIST images);
+
+  // Raised after the header lost the mouse capture (the end of a drag of a
+  // column edge or a column); nothing is raised when it is empty.
+  std::function<void()> OnCmChange;
+  // Raised after the list view changed its size.
+  std::function<void()> OnResize;
+
+  TMyListView(const TMyListView&) = delete;
+  TMyListView& operator=(const TMyListView&) = delete;
+
+ private:
+  explicit TMyListView(HWND listView);
+  ~TMyListView() = default;
+  void HookHeader();
+  void UnhookHeader();
+  static LRESULT CALLBACK ListProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                   DWORD_PTR self);
+  static LRESULT CALLBACK HeaderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND listView_ = nullptr;
+  HWND header_ = nullptr;
+  WNDPROC previousHeaderProc_ = nullptr;
+  bool headerUnicode_ = false;
+};
+
+}  // namespace filvex

@@ -1,0 +1,77 @@
+// The list view additions of the result list: the header window, its image
+// list, the notice after a drag on the header, and the header's procedure put
+// back when the list view goes.
+#include <windows.h>
+// The other system headers build on the types of windows.h.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "results/my_list_view_win.h"
+
+namespace filvex {
+namespace {
+
+// Checks, while the list view is being destroyed (its WM_DESTROY, before the
+// header goes), which procedure the header has once TMyListView is done.
+WNDPROC g_headerProcAtDestroy = nullptr;
+LRESULT CALLBACK WatchDestroy(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  const LRESULT r = DefSubclassProc(wnd, msg, wp, lp);  // TMyListView runs first
+  if (msg == WM_DESTROY) {
+    HWND header = ListView_GetHeader(wnd);
+    g_headerProcAtDestroy = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(header, GWLP_WNDPROC));
+  }
+  return r;
+}
+
+TEST(MyListView, HeaderHookRaisesAfterCaptureAndIsUndoneOnDestroy) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_OWNERDATA, 0, 0, 300,
+                              200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(list, nullptr);
+  LVCOLUMNA col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH;
+  col.cx = 100;
+  col.pszText = const_cast<char*>("名前");
+  SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&col));
+  HWND header = ListView_GetHeader(list);
+  const WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(header, GWLP_WNDPROC));
+
+  ASSERT_EQ(TMyListView::Of(list), nullptr);
+  TMyListView* view = TMyListView::Attach(list);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(TMyListView::Attach(list), view);
+  EXPECT_EQ(TMyListView::Of(list), view);
+  EXPECT_EQ(view->GetColumnHandle(), header);
+  EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(header, GWLP_WNDPROC)), original);
+  EXPECT_EQ(TMyListView::Attach(header), nullptr);  // not a list view
+
+  // The image list: given once, kept when it is the same.
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
+  view->SetColumnImageList(images);
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(header, HDM_GETIMAGELIST, 0, 0)), images);
+  view->SetColumnImageList(images);
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(header, HDM_GETIMAGELIST, 0, 0)), images);
+
+  // Every message still reaches the header; a lost capture raises the event.
+  int raised = 0;
+  SendMessageA(header, WM_CAPTURECHANGED, 0, 0);
+  EXPECT_EQ(raised, 0);  // nothing assigned: nothing raised
+  view->OnCmChange = [&] { ++raised; };
+  SendMessageA(header, WM_CAPTURECHANGED, 0, 0);
+  SendMessageA(header, WM_MOUSEMOVE, 0, 0);
+  EXPECT_EQ(raised, 1);
+  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 1);
+  int resized = 0;
+  view->OnResize = [&] { ++resized; };
+  SetWindowPos(list, nullptr, 0, 0, 320, 220, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_GE(resized, 1);
+
+  ASSERT_TRUE(SetWindowSubclass(list, &WatchDestroy, 1, 0));
+  DestroyWindow(list);
+  EXPECT_EQ(g_headerProcAtDestroy, original);
+  ImageList_Destroy(images);
+}
+
+}  // namespace
+}  // namespace filvex
