@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Times a search in the main window under Wine, from the keystroke to the
+# painted rows, over a synthetic search list (bench/search_winbench.cpp).
+#   scripts/bench-search.sh [entries [rounds]]      (default 1000000 5)
+# Builds search_winbench in the cross build (FILVEX_WIN_BUILD, default
+# build/win).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${FILVEX_WIN_BUILD:-$root/build/win}
+export FILVEX_ROOT="$root"
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-toolchain.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 || {
+  cat "$build.configure.log" >&2
+  exit 1
+}
+cmake --build "$build" -j "${FILVEX_JOBS:-2}" --target search_winbench
+
+run="$root/build/wine-runs/bench-search"
+trap filvex_wine_run_end EXIT
+filvex_wine_run_begin "$run"
+filvex_wine_install "$build/search_winbench.exe" 'C:\filvex-bench'
+rc=0
+filvex_wine_exec 1800 "$run/out/bench" 'C:\filvex-bench\search_winbench.exe' "${1:-1000000}" \
+  "${2:-5}" || rc=$?
+iconv -f CP932 -t UTF-8 "$run/out/bench.out" || cat "$run/out/bench.out"
+[ "$rc" -eq 0 ] || echo "bench-search: search_winbench ended with status $rc" >&2
+exit "$rc"
