@@ -9,6 +9,21 @@
 # "N passed, N failed"; the exit status is 0 only when nothing failed.
 # A suite that crashes, times out or writes no report counts as one failure.
 #
+# What a Windows test (tests/win) can rely on here:
+#  - it runs as C:\filvex-tests\filvex_win_tests.exe with C:\filvex-tests as
+#    working directory; Filvex.exe and filvex-find.exe (when built) lie beside it;
+#  - one process per gtest test suite (--gtest_filter=Suite.*);
+#  - drives: C: (the prefix's drive_c, writable: make program folders under C:\),
+#    D: and E: (fixed disks, empty: emptied again before each suite); no Z: and
+#    no other host folder;
+#  - ANSI code page 932 (LANG and LC_ALL ja_JP.UTF-8), the IPA Gothic font;
+#  - a private Xvfb of 1280x1024x24 without a window manager;
+#  - a fresh prefix for each run of this script, shared by its suites: registry
+#    changes (drive types, for example) last until the run ends;
+#  - XDG_DATA_HOME of the run, so the recycle bin is build/wine-runs/win-tests/xdg/Trash;
+#  - stdin is empty; a crash writes a backtrace to the suite's log and fails it.
+# Each suite's output: build/test-results/wine/<Suite>.log and .xml.
+#
 # Time limits in seconds (environment): FILVEX_TEST_TIMEOUT for each native
 # test program and each script (600), FILVEX_WIN_TEST_TIMEOUT for each test
 # suite under Wine (300), FILVEX_WIN_STAGE_TIMEOUT for all of them together
@@ -16,7 +31,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 export FILVEX_ROOT="$root"
 results="$root/build/test-results"
 native_limit=${FILVEX_TEST_TIMEOUT:-600}

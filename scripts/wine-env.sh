@@ -132,7 +132,8 @@ filvex_xvfb_start() {
   echo "$FILVEX_XVFB_PID" >"$dir/xvfb.pid"
   for ((i = 0; i < 100; i++)); do
     if grep -q '^[0-9][0-9]*$' "$dir/xvfb.display" 2>/dev/null; then
-      export DISPLAY=":$(cat "$dir/xvfb.display")"
+      DISPLAY=":$(cat "$dir/xvfb.display")"
+      export DISPLAY
       return 0
     fi
     kill -0 "$FILVEX_XVFB_PID" 2>/dev/null || break
@@ -187,7 +188,8 @@ filvex_wine_run_end() {
 # prefix $2.
 filvex_wine_unix_path() {
   local win=$1 prefix=${2:-$WINEPREFIX} letter rest
-  letter=$(printf '%s' "${win:0:1}" | tr 'A-Z' 'a-z')
+  letter=${win:0:1}
+  letter=${letter,,}
   rest=${win:2}
   rest=${rest//\\//}
   printf '%s/dosdevices/%s:%s\n' "$prefix" "$letter" "$rest"
