@@ -15,6 +15,7 @@
 #include "platform/dir_enum_win.h"
 #include "platform/message_box.h"
 #include "platform/ui_call.h"
+#include "search/search_run_win.h"
 #include "searchlist/list_builder.h"
 
 namespace filvex {
@@ -137,7 +138,7 @@ void TVemkoSearcher::ListBuildDone() {
   CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
   ListDirty = 1;
   if (IsVisible()) {
-    StartSearch(nullptr);
+    StartSearch(SearchAgainTrigger(*this, /*afterBuild=*/true));
   } else {
     Close();  // the -search start: closing saves what was built
   }

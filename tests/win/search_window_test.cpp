@@ -640,6 +640,18 @@ TEST_F(SearchWindowTest, ModeMenusSearchWithoutNamesAndControlsKeepOrLeaveTheMod
   ASSERT_TRUE(WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::SizeSearch);
   EXPECT_EQ(RowCount(w->ListView1), 0);
+  // While an arrow of the up-down control is held, its number changes start
+  // nothing, and the release starts nothing either.
+  const win::WorkerThread* lastSearch = w->SearchThread.get();
+  w->SuppressSizeSearch = true;
+  SetWindowTextA(w->NumberEdit2, "7");
+  EXPECT_EQ(w->SearchThread.get(), lastSearch);
+  NMHDR release{w->UpDown2, static_cast<UINT_PTR>(GetDlgCtrlID(w->UpDown2)),
+                static_cast<UINT>(NM_RELEASEDCAPTURE)};
+  SendMessageA(w->Handle(), WM_NOTIFY, release.idFrom, reinterpret_cast<LPARAM>(&release));
+  EXPECT_FALSE(w->SuppressSizeSearch);
+  EXPECT_EQ(w->SearchThread.get(), lastSearch);
+  EXPECT_EQ(w->SearchMode, SearchMode::SizeSearch);
   SetWindowTextA(w->NumberEdit2, "6");  // a typed number returns to the name search
   ASSERT_TRUE(WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::NameSearch);
@@ -731,6 +743,37 @@ TEST_F(SearchWindowTest, NoScanWhileBuildFillsLiveList) {
   EXPECT_EQ(RowCount(w->ListView1), 7);
 }
 
+TEST_F(SearchWindowTest, EndOfBuildSearchesAgainInCurrentMode) {
+  auto w = StartStandard();
+  Type(*w, "zzz");
+  Click(w->CheckBox8);  // R off
+  Click(w->CheckBox4);  // H on
+  ChooseMenu(*w, w->N7);
+  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_EQ(RowCount(w->ListView1), 3);
+  // The build brought a new hidden file; its end searches in the same mode.
+  w->LiveList.FileList.append(1, "new.txt");
+  w->LiveList.FileInfoList.appendDated(Packed("2021/01/01 00:00"), Packed("2021/01/01 00:00"),
+                                       0x12, true, 1);
+  w->ListBuildDone();
+  ASSERT_TRUE(WaitForSearch(*w));
+  EXPECT_EQ(w->SearchMode, SearchMode::AttributeSearch);
+  EXPECT_EQ(ShownColumn(w->ListView1, 0),
+            (std::vector<std::string>{"hidden.txt", "hiddenro.txt", "new.txt", "sys.txt"}));
+  // In the name search it stands for typing: nothing starts with the toggle up.
+  ChooseMenu(*w, w->N20);
+  ASSERT_TRUE(WaitForSearch(*w));
+  Click(w->SpeedButton7);
+  SetWindowTextA(w->Edit1, "new");
+  w->ListBuildDone();
+  ASSERT_TRUE(WaitForSearch(*w));
+  EXPECT_EQ(RowCount(w->ListView1), 0);
+  Click(w->SpeedButton7);
+  w->ListBuildDone();
+  ASSERT_TRUE(WaitForSearch(*w));
+  EXPECT_EQ(ShownColumn(w->ListView1, 0), std::vector<std::string>{"new.txt"});
+}
+
 TEST_F(SearchWindowTest, RowsShowTextsStatesAndSelection) {
   const std::string real = test::FreshFolder("rows");
   test::WriteFile(real + "\\present.txt", "x");
@@ -774,6 +817,16 @@ TEST_F(SearchWindowTest, RowsShowTextsStatesAndSelection) {
   }
   w->Settings.sizekb = false;
   for (int i = 0; i < 4; ++i) EXPECT_EQ(CellText(w->ListView1, i, kColumnSize), rows[i].sizeUnits);
+
+  // The rows being painted are announced; with ico on their icons are
+  // fetched then.
+  w->Settings.ico = true;
+  InvalidateRect(w->ListView1, nullptr, TRUE);
+  UpdateWindow(w->ListView1);
+  EXPECT_EQ(w->VisibleFirst, 0);
+  EXPECT_EQ(w->VisibleLast, 3);
+  EXPECT_TRUE(w->HitList[0].IconSet);
+  w->Settings.ico = false;
 
   // Image and overlay come from the record.
   w->HitList[2].ImageIndex = 7;
