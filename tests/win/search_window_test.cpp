@@ -753,8 +753,8 @@ TEST_F(SearchWindowTest, EndOfBuildSearchesAgainInCurrentMode) {
   ASSERT_EQ(RowCount(w->ListView1), 3);
   // The build brought a new hidden file; its end searches in the same mode.
   w->LiveList.FileList.append(1, "new.txt");
-  w->LiveList.FileInfoList.appendDated(Packed("2021/01/01 00:00"), Packed("2021/01/01 00:00"),
-                                       0x12, true, 1);
+  w->LiveList.FileInfoList.appendDated(Packed("2021/01/01 00:00"), Packed("2021/01/01 00:00"), 0x12,
+                                       true, 1);
   w->ListBuildDone();
   ASSERT_TRUE(WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::AttributeSearch);
