@@ -170,6 +170,12 @@ filvex_wine_run_begin() {
   filvex_wine_prefix_from_template "$FILVEX_RUN_DIR/prefix" || return 1
   filvex_wine_map_drive d "$FILVEX_RUN_DIR/drives/d" "$FILVEX_RUN_DIR/prefix"
   filvex_wine_map_drive e "$FILVEX_RUN_DIR/drives/e" "$FILVEX_RUN_DIR/prefix"
+  # Headless runs have no window manager: unmanaged windows spare Wine its
+  # wait of about 2 s for a manager at every destroyed main window. Written
+  # straight into the registry file before the wineserver starts (no extra
+  # Wine start); run.sh's prefix for a real desktop keeps managed windows.
+  printf '\n[Software\\\\Wine\\\\X11 Driver] %s\n"Managed"="N"\n' "$(date +%s)" \
+    >>"$FILVEX_RUN_DIR/prefix/user.reg"
   export WINEPREFIX="$FILVEX_RUN_DIR/prefix"
   export XDG_DATA_HOME="$FILVEX_RUN_DIR/xdg"
   filvex_xvfb_start "$FILVEX_RUN_DIR"
