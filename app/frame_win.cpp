@@ -1,10 +1,10 @@
 // The life of the main window: construction, FormCreate, FormShow,
 // FormCloseQuery, FormDestroy, the settings file, the command line, the
 // timers, the status-bar hints and the routing of window messages.
-#include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <exception>
 
@@ -103,14 +103,16 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   LauncherFolder = options_.launcherFolder
                        ? *options_.launcherFolder
                        : win::SpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Vemko\\" + kLauncherName;
-  IntegratedInstall = ProgramFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
+  IntegratedInstall =
+      ProgramFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
   SetLauncherMenuStates();
 
   // 5. Hints.
   N7->Hint = std::string("指定の属性値") + "に一致するファイルを検索する";
   N13->Hint = std::string("指定の日付") + "に一致するファイルを検索する";
   N14->Hint = std::string("指定のサイズ") + "に一致するファイルを検索する";
-  controls_[SpeedButton7].hint = "インクリメンタル検索|一文字、入力する度に一致するテキストを検索する";
+  controls_[SpeedButton7].hint =
+      "インクリメンタル検索|一文字、入力する度に一致するテキストを検索する";
 
   // 6. Filter panel defaults. ComboBox1's choice names result column 2; no
   // search starts from here.
@@ -219,8 +221,8 @@ void TVemkoSearcher::FormCreate() {
   // 5. The system image lists, found through the root of the program's drive.
   const std::string root = ProgramFolder.substr(0, 3);
   SHFILEINFOA info{};
-  SystemSmallImages = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-      root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  SystemSmallImages = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   SystemLargeImages = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX));
   if (SystemSmallImages && SystemLargeImages) {
@@ -264,7 +266,9 @@ void TVemkoSearcher::Show(int showCommand) {
   UpdateWindow(hwnd_);
 }
 
-void TVemkoSearcher::Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+void TVemkoSearcher::Close() {
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
 
 void TVemkoSearcher::FormShow() {
   // 1. The search list; without one, the offer to build it.
@@ -328,9 +332,13 @@ void TVemkoSearcher::FormDestroy() {
   SendToMenuFree();
 }
 
-void TVemkoSearcher::Exit1Click() { Close(); }
+void TVemkoSearcher::Exit1Click() {
+  Close();
+}
 
-void TVemkoSearcher::File1Click() { SearchNewMenu->SetEnabled(BuildStop.load() == 1); }
+void TVemkoSearcher::File1Click() {
+  SearchNewMenu->SetEnabled(BuildStop.load() == 1);
+}
 
 void TVemkoSearcher::Timer2Timer() {
   // Placing of the open-folder button, then the drag watch, then the
@@ -362,13 +370,16 @@ void TVemkoSearcher::ReadSettings() {
 }
 
 bool TVemkoSearcher::WriteSettings() {
-  bool ok = true;
-  for (int k = 0; k < 9; ++k) {
-    ok = win::WriteProfileText(SettingsPath, kSettingsSection, kSettingKeys[k],
-                               SettingValueText(Settings, k)) &&
-         ok;
+  // The section is written whole so that the nine keys always stand in their
+  // order: key-by-key writes would leave a key where a hand-edited file had
+  // it. Lines of the section that are not ours are kept after them.
+  std::vector<std::string> lines;
+  for (int k = 0; k < 9; ++k)
+    lines.push_back(std::string(kSettingKeys[k]) + "=" + SettingValueText(Settings, k));
+  for (const std::string& line : win::ProfileSectionLines(SettingsPath, kSettingsSection)) {
+    if (!IsSettingKeyLine(line)) lines.push_back(line);
   }
-  return ok;
+  return win::WriteProfileSection(SettingsPath, kSettingsSection, lines);
 }
 
 void TVemkoSearcher::ProcessMessages() {
@@ -394,7 +405,9 @@ void TVemkoSearcher::EnableTimer(UINT id, UINT intervalMs, bool enable) {
   timers_[id] = enable;
 }
 
-bool TVemkoSearcher::TimerEnabled(UINT id) const { return id < timers_.size() && timers_[id]; }
+bool TVemkoSearcher::TimerEnabled(UINT id) const {
+  return id < timers_.size() && timers_[id];
+}
 
 // ---- hints ---------------------------------------------------------------
 
@@ -528,11 +541,16 @@ LRESULT TVemkoSearcher::OnCommand(WPARAM wp, LPARAM lp) {
   }
   if (SearchPanelCommand(control, code)) return 0;
   if (code == BN_CLICKED) {
-    if (control == SpeedButton1) Explore1Click(TagOf(SpeedButton1));
-    else if (control == SpeedButton4) GoUpOneFolder();
-    else if (control == SpeedButton5) SpeedButton5Click();
-    else if (control == HitListSpBtn) ShowPickupList();
-    else if (control == CancelBtn) CancelBtnClick();
+    if (control == SpeedButton1)
+      Explore1Click(TagOf(SpeedButton1));
+    else if (control == SpeedButton4)
+      GoUpOneFolder();
+    else if (control == SpeedButton5)
+      SpeedButton5Click();
+    else if (control == HitListSpBtn)
+      ShowPickupList();
+    else if (control == CancelBtn)
+      CancelBtnClick();
   }
   return 0;
 }

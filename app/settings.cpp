@@ -6,7 +6,9 @@
 namespace filvex {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trimmed(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -89,20 +91,35 @@ void ApplySetting(Settings& s, std::string_view key, std::string_view value) {
   long long n = 0;
   const bool parsed = ParseWholeInt(value, &n);
   switch (k) {
-    case 0: s.ico = parsed ? n != 0 : defaults.ico; break;
-    case 1: s.chk = parsed ? n != 0 : defaults.chk; break;
-    case 2: s.maxstop = parsed ? n != 0 : defaults.maxstop; break;
-    case 3: s.upmode = parsed ? n != 0 : defaults.upmode; break;
-    case 4: s.sizekb = parsed ? n != 0 : defaults.sizekb; break;
-    case 5: s.recy = parsed ? n != 0 : defaults.recy; break;
-    case 6: s.max = ClampHitLimit(parsed ? n : defaults.max); break;
-    default: break;
+    case 0:
+      s.ico = parsed ? n != 0 : defaults.ico;
+      break;
+    case 1:
+      s.chk = parsed ? n != 0 : defaults.chk;
+      break;
+    case 2:
+      s.maxstop = parsed ? n != 0 : defaults.maxstop;
+      break;
+    case 3:
+      s.upmode = parsed ? n != 0 : defaults.upmode;
+      break;
+    case 4:
+      s.sizekb = parsed ? n != 0 : defaults.sizekb;
+      break;
+    case 5:
+      s.recy = parsed ? n != 0 : defaults.recy;
+      break;
+    case 6:
+      s.max = ClampHitLimit(parsed ? n : defaults.max);
+      break;
+    default:
+      break;
   }
 }
 
 Settings ParseSettingsText(std::string_view ini) {
   Settings s;
-  bool inSection = false;   // inside the first [DATA] section
+  bool inSection = false;    // inside the first [DATA] section
   bool sectionDone = false;  // a later [DATA] is not read, as the profile functions do
   bool seen[9] = {};
   size_t i = 0;
@@ -131,18 +148,33 @@ Settings ParseSettingsText(std::string_view ini) {
   return s;
 }
 
+bool IsSettingKeyLine(std::string_view line) {
+  const size_t eq = line.find('=');
+  return KeyIndex(Trimmed(eq == std::string_view::npos ? line : line.substr(0, eq))) >= 0;
+}
+
 std::string SettingValueText(const Settings& s, int k) {
   switch (k) {
-    case 0: return s.ico ? "1" : "0";
-    case 1: return s.chk ? "1" : "0";
-    case 2: return s.maxstop ? "1" : "0";
-    case 3: return s.upmode ? "1" : "0";
-    case 4: return s.sizekb ? "1" : "0";
-    case 5: return s.recy ? "1" : "0";
-    case 6: return std::to_string(s.max);
-    case 7: return s.toolpath;
-    case 8: return s.simpcppath;
-    default: return {};
+    case 0:
+      return s.ico ? "1" : "0";
+    case 1:
+      return s.chk ? "1" : "0";
+    case 2:
+      return s.maxstop ? "1" : "0";
+    case 3:
+      return s.upmode ? "1" : "0";
+    case 4:
+      return s.sizekb ? "1" : "0";
+    case 5:
+      return s.recy ? "1" : "0";
+    case 6:
+      return std::to_string(s.max);
+    case 7:
+      return s.toolpath;
+    case 8:
+      return s.simpcppath;
+    default:
+      return {};
   }
 }
 

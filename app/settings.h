@@ -27,13 +27,13 @@ constexpr int kMinHitLimit = 100;
 constexpr int kMaxHitLimit = 100000;
 
 struct Settings {
-  bool ico = false;      // fetch each row's own icon from its file
-  bool chk = false;      // check that a hit still exists when its row is shown
-  bool maxstop = true;   // stop a search once the hit limit is exceeded
-  bool upmode = false;   // build into a second set while searching goes on
-  bool sizekb = true;    // show sizes in KB
-  bool recy = false;     // search the recycle folders too
-  int max = 1000;        // hit limit, 100 to 100,000
+  bool ico = false;        // fetch each row's own icon from its file
+  bool chk = false;        // check that a hit still exists when its row is shown
+  bool maxstop = true;     // stop a search once the hit limit is exceeded
+  bool upmode = false;     // build into a second set while searching goes on
+  bool sizekb = true;      // show sizes in KB
+  bool recy = false;       // search the recycle folders too
+  int max = 1000;          // hit limit, 100 to 100,000
   std::string toolpath;    // full path of Brontal.exe
   std::string simpcppath;  // full path of Pexwick.exe
 
@@ -63,5 +63,7 @@ Settings ParseSettingsText(std::string_view ini);
 std::string SettingsText(const Settings& s);
 // The value text of key index k (0-8) as written.
 std::string SettingValueText(const Settings& s, int k);
+// True when a "key=value" line of the section names one of the nine keys.
+bool IsSettingKeyLine(std::string_view line);
 
 }  // namespace filvex

@@ -2,10 +2,9 @@
 // file, the search-list files, the hit-limit box, the command line of an
 // integrated copy, the status-bar hints and closing while a worker runs.
 // Message boxes are answered through the hook and recorded.
-#include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "app/option_dlg_win.h"
 #include "app/settings.h"
 #include "app/vemko_searcher_win.h"
+#include "bench/synthetic_list.h"
 #include "platform/file_time.h"
 #include "platform/message_box.h"
 #include "platform/ui_call.h"
@@ -37,7 +37,9 @@ std::string TextOf(HWND wnd) {
   return text;
 }
 
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND button) {
+  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void Pump() {
   MSG msg;
@@ -60,8 +62,9 @@ void WriteListFiles(const std::string& data, bool all = true) {
   test::WriteFile(data + "\\sachinfo1.txt", folderInfo);
   test::WriteFile(data + "\\sachfile.txt", "0=boot.ini\r\n1=表.txt\r\n");
   if (all) {
-    test::WriteFile(data + "\\sachinfo2.txt",
-                    "2003/07/14 09:052003/07/14 09:05071\r\n2003/07/14 09:052003/07/14 09:05102\r\n");
+    test::WriteFile(
+        data + "\\sachinfo2.txt",
+        "2003/07/14 09:052003/07/14 09:05071\r\n2003/07/14 09:052003/07/14 09:05102\r\n");
   }
   test::WriteFile(data + "\\folderdat.txt", "C=1234\r\n");
   test::WriteFile(data + "\\filedat.txt", "C=2\r\n");
@@ -212,6 +215,43 @@ TEST_F(FrameTest, FourListFilesShowCountsAndCloseUntouched) {
   }
 }
 
+// The new user's first look at a full list: a million entries and a settings
+// file whose hit limit is out of range.
+TEST_F(FrameTest, MillionEntryListShowsCountsAndClosesUntouched) {
+  CreateDirectoryA(Data().c_str(), nullptr);
+  {
+    SearchList made;
+    bench::MakeSyntheticList(100000, 900000, made);
+    DriveCounts folders, files;
+    CountEntriesPerDrive(made, folders, files);
+    ASSERT_TRUE(SaveListFiles(Data(), made, folders, files));
+  }
+  // A key of the user's own and another section survive the close.
+  test::WriteFile(Data() + "\\searchdata.ini",
+                  "[DATA]\r\nmax=50\r\nnote=keep\r\n[Other]\r\nx=1\r\n");
+  const char* names[] = {"sach.txt",      "sachinfo1.txt", "sachfile.txt",
+                         "sachinfo2.txt", "folderdat.txt", "filedat.txt"};
+  std::vector<std::string> before;
+  for (const char* n : names) before.push_back(test::ReadFile(Data() + "\\" + n));
+
+  auto w = Start();
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(TextOf(w->StaticText1), " Folder: 100,000  File: 900,000");
+  EXPECT_EQ(TextOf(w->NumberEdit1), "100");
+  CloseWindow(w);
+
+  std::vector<std::string> lines;
+  ForEachLine(test::ReadFile(Data() + "\\searchdata.ini"),
+              [&](std::string_view l) { lines.emplace_back(l); });
+  const std::vector<std::string> expected = {
+      "[DATA]",  "ico=0",     "chk=0",       "maxstop=1", "upmode=0", "sizekb=1", "recy=0",
+      "max=100", "toolpath=", "simpcppath=", "note=keep", "[Other]",  "x=1"};
+  EXPECT_EQ(lines, expected);
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_TRUE(test::ReadFile(Data() + "\\" + names[i]) == before[i]) << names[i];
+  }
+}
+
 TEST_F(FrameTest, ChangedListIsSavedAtClose) {
   CreateDirectoryA(Data().c_str(), nullptr);
   WriteListFiles(Data());
@@ -255,11 +295,16 @@ TEST_F(FrameTest, HitLimitBoxClampsAndFormats) {
     int limit;
   };
   const Step steps[] = {
-      {"250,000", nullptr, "100,000", 100000}, {nullptr, "up", "100,000", 100000},
-      {"5", nullptr, "100", 100},              {nullptr, "down", "100", 100},
-      {nullptr, "up", "101", 101},             {"2500", nullptr, "2,500", 2500},
-      {"1000,", nullptr, "2,500", 2500},       {"abc", nullptr, "2,500", 2500},
-      {" 1,000 ", nullptr, "1,000", 1000},     {nullptr, "down", "999", 999},
+      {"250,000", nullptr, "100,000", 100000},
+      {nullptr, "up", "100,000", 100000},
+      {"5", nullptr, "100", 100},
+      {nullptr, "down", "100", 100},
+      {nullptr, "up", "101", 101},
+      {"2500", nullptr, "2,500", 2500},
+      {"1000,", nullptr, "2,500", 2500},
+      {"abc", nullptr, "2,500", 2500},
+      {" 1,000 ", nullptr, "1,000", 1000},
+      {nullptr, "down", "999", 999},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.typed ? s.typed : s.spin);
@@ -396,11 +441,16 @@ TEST_F(FrameTest, StatusBarShowsLongHintUnderMouse) {
 TEST_F(FrameTest, MenusCarryTheirNamesAndCaptions) {
   auto w = Start();
   const std::pair<const char*, const char*> items[] = {
-      {"SearchNewMenu", "検索リストの更新"}, {"Exit1", "終了(&X)"},
-      {"OptionMenu", "設定(&O)"},           {"N10", "統合"},
-      {"N12", "スケジュール"},              {"N19", "検索リストの掃除"},
-      {"NotFileMenu", "不明リストを調べる"}, {"N20", "ファイル名で検索"},
-      {"AllSelMenu", "全て選択(&A)"},       {"N1", "バージョン"},
+      {"SearchNewMenu", "検索リストの更新"},
+      {"Exit1", "終了(&X)"},
+      {"OptionMenu", "設定(&O)"},
+      {"N10", "統合"},
+      {"N12", "スケジュール"},
+      {"N19", "検索リストの掃除"},
+      {"NotFileMenu", "不明リストを調べる"},
+      {"N20", "ファイル名で検索"},
+      {"AllSelMenu", "全て選択(&A)"},
+      {"N1", "バージョン"},
   };
   for (auto [name, caption] : items) {
     TMenuItem* item = w->MainMenu1.FindByName(name);
