@@ -1,10 +1,10 @@
 // The life of the main window: construction, FormCreate, FormShow,
 // FormCloseQuery, FormDestroy, the settings file, the command line, the
 // timers, the status-bar hints and the routing of window messages.
+#include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <exception>
 
