@@ -2,9 +2,10 @@
 // file, the search-list files, the hit-limit box, the command line of an
 // integrated copy, the status-bar hints and closing while a worker runs.
 // Message boxes are answered through the hook and recorded.
-#include <commctrl.h>
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
