@@ -6,6 +6,7 @@
 
 #include "app/controls_win.h"
 #include "app/vemko_searcher_win.h"
+#include "platform/window_text.h"
 
 namespace filvex {
 namespace {
@@ -90,10 +91,6 @@ void DrawImage(HDC dc, int index, int x0) {
     default:
       break;
   }
-}
-
-void SetCheck(HWND button, bool on) {
-  SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 }  // namespace
@@ -251,7 +248,7 @@ void TVemkoSearcher::CreateControls() {
                             "SpeedButton3", "再検索");
   SpeedButton7 = AddControl(
       Child("BUTTON", "I", BS_AUTOCHECKBOX | BS_PUSHLIKE, p1, 340, 4, 22, 22), "SpeedButton7");
-  SetCheck(SpeedButton7, true);  // incremental search is on by default
+  win::SetChecked(SpeedButton7, true);  // incremental search is on by default
   Label3 = AddControl(Child("STATIC", "ドライブ", SS_RIGHT | SS_CENTERIMAGE, p1, 366, 4, 52, 22),
                       "Label3");
   Edit3 = AddControl(Child("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_UPPERCASE, p1, 420, 4, 60,
@@ -292,7 +289,7 @@ void TVemkoSearcher::CreateControls() {
     *b.wnd = AddControl(
         Child("BUTTON", b.caption, BS_AUTOCHECKBOX | WS_TABSTOP, Panel2, b.x, 3, b.width, 18),
         b.name, b.hint, b.tag);
-    SetCheck(*b.wnd, b.on);
+    win::SetChecked(*b.wnd, b.on);
   }
   SpeedButton2 = AddControl(
       Child("BUTTON", "Option", BS_AUTOCHECKBOX | BS_PUSHLIKE, p1, 482, 31, 56, 24),

@@ -8,32 +8,22 @@
 #include "app/number_text.h"
 #include "app/option_dlg_win.h"
 #include "app/vemko_searcher_win.h"
+#include "platform/window_text.h"
 
 namespace filvex {
 namespace {
 
-std::string TextOf(HWND wnd) {
-  const int n = GetWindowTextLengthA(wnd);
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(wnd, text.data(), n + 1)));
-  return text;
-}
-
 // Sets a text only when it differs, so that the change notification of the
 // edit fires only for a real change (a reformat does not loop).
 void SetTextIfChanged(HWND wnd, const std::string& text) {
-  if (TextOf(wnd) == text) return;
+  if (win::WindowText(wnd) == text) return;
   SetWindowTextA(wnd, text.c_str());
   const int end = static_cast<int>(text.size());
   SendMessageA(wnd, EM_SETSEL, end, end);
 }
 
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-int Selected(HWND combo) { return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)); }
-
 std::string SelectedText(HWND combo) {
-  const int i = Selected(combo);
+  const int i = win::SelectedIndex(combo);
   if (i < 0) return {};
   char text[64] = {};
   SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
@@ -92,7 +82,9 @@ void TVemkoSearcher::NumberEdit1Change() {
   // Either way the limit is clamped and shown grouped by three ("#,000").
   if (NumberEditFromUser) {
     long long typed = 0;
-    if (ParseHitLimitText(TextOf(NumberEdit1), &typed)) Settings.max = ClampHitLimit(typed);
+    if (ParseHitLimitText(win::WindowText(NumberEdit1), &typed)) {
+      Settings.max = ClampHitLimit(typed);
+    }
   }
   Settings.max = ClampHitLimit(Settings.max);
   SetTextIfChanged(NumberEdit1, HitLimitText(Settings.max));
@@ -112,26 +104,26 @@ void TVemkoSearcher::CSpinButton1DownClick() {
 }
 
 void TVemkoSearcher::SpeedButton2Click() {
-  ShowWindow(Panel5, Checked(SpeedButton2) ? SW_SHOW : SW_HIDE);
+  ShowWindow(Panel5, win::IsChecked(SpeedButton2) ? SW_SHOW : SW_HIDE);
   LayoutControls();
 }
 
 void TVemkoSearcher::CheckBox9Click() {
-  const bool on = Checked(CheckBox9);
+  const bool on = win::IsChecked(CheckBox9);
   for (HWND c : {ComboBox1, DateTimePicker1, DateTimePicker2}) EnableWindow(c, on);
 }
 
 void TVemkoSearcher::CheckBox10Click() {
-  const bool on = Checked(CheckBox10);
+  const bool on = win::IsChecked(CheckBox10);
   for (HWND c : {ComboBox2, UpDown2, NumberEdit2, ComboBox3}) EnableWindow(c, on);
-  const bool second = on && Selected(ComboBox2) == kRangeItem;
+  const bool second = on && win::SelectedIndex(ComboBox2) == kRangeItem;
   for (HWND c : {UpDown3, NumberEdit3, ComboBox4}) EnableWindow(c, second);
 }
 
 void TVemkoSearcher::ComboBox1Change() { SetListColumnCaption(2, SelectedText(ComboBox1)); }
 
 void TVemkoSearcher::ComboBox2Change() {
-  const bool second = Checked(CheckBox10) && Selected(ComboBox2) == kRangeItem;
+  const bool second = win::IsChecked(CheckBox10) && win::SelectedIndex(ComboBox2) == kRangeItem;
   for (HWND c : {NumberEdit3, UpDown3, ComboBox4}) EnableWindow(c, second);
   if (IsVisible()) UpdateSizeText();
 }
@@ -139,11 +131,11 @@ void TVemkoSearcher::ComboBox2Change() {
 void TVemkoSearcher::UpdateSizeText() {
   auto boundText = [](HWND updown, HWND unitBox) {
     const uint64_t position = static_cast<uint64_t>(SendMessageA(updown, UDM_GETPOS32, 0, 0));
-    const uint64_t unit = Selected(unitBox) == 1 ? 1024 : 1;
+    const uint64_t unit = win::SelectedIndex(unitBox) == 1 ? 1024 : 1;
     return WholeSizeText(position * unit * 1024);
   };
   std::string text = boundText(UpDown2, ComboBox3);
-  if (Selected(ComboBox2) == kRangeItem) text += " ～ " + boundText(UpDown3, ComboBox4);
+  if (win::SelectedIndex(ComboBox2) == kRangeItem) text += " ～ " + boundText(UpDown3, ComboBox4);
   SetWindowTextA(StaticText2, text.c_str());
 }
 

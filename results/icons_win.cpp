@@ -9,6 +9,7 @@
 #include "app/vemko_searcher_win.h"
 #include "platform/shell_icon_win.h"
 #include "platform/ui_call.h"
+#include "platform/window_text.h"
 #include "results/icon_rules.h"
 
 namespace filvex {
@@ -41,8 +42,7 @@ int TVemkoSearcher::FileInfoIcon(const std::string &path) {
 }
 
 void TVemkoSearcher::FetchPaintedIcons(int first, int last) {
-  const bool pickupShown =
-      SendMessageA(HitListSpBtn, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const bool pickupShown = win::IsChecked(HitListSpBtn);
   if (!Settings.ico && !pickupShown)
     return;
   WindowIcons icons(*this);

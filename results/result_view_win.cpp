@@ -18,6 +18,7 @@
 
 #include "app/vemko_searcher_win.h"
 #include "platform/path_exists.h"
+#include "platform/window_text.h"
 #include "results/my_list_view_win.h"
 #include "results/row_text.h"
 #include "results/sort.h"
@@ -31,10 +32,6 @@ constexpr int kDescendingImage = 23;  // ImageList1; 24 is ascending
 // In the icon view the open-folder button stands level with the pickup
 // button's lower edge.
 constexpr int kIconViewButtonTop = 25;
-
-bool Checked(HWND button) {
-  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
 
 // The list view with its header hook, attached at the first use; the rows'
 // cut and overlay states are asked of the window from then on.
@@ -194,7 +191,7 @@ void ListView1SelectItem(TVemkoSearcher& w, int row, bool selected) {
   if (!selected || row < 0 || static_cast<size_t>(row) >= w.HitList.size()) return;
   HitRecord& r = w.HitList[static_cast<size_t>(row)];
   r.Unknown = !win::PathExists(r.Path);
-  if (!w.Settings.ico && !Checked(w.HitListSpBtn) && !r.IconSet) {
+  if (!w.Settings.ico && !win::IsChecked(w.HitListSpBtn) && !r.IconSet) {
     w.FetchVisibleIcons();
     if (static_cast<size_t>(row) >= w.HitList.size()) return;  // the fetch served messages
   }
@@ -320,7 +317,7 @@ void TVemkoSearcher::PlaceOpenFolderButton(int row) {
 void TVemkoSearcher::SpeedButton5Click() {
   // Down: large icons; up: the report view, with the arrow of the last sort.
   const LONG_PTR style = GetWindowLongPtrA(ListView1, GWL_STYLE);
-  const LONG_PTR view = Checked(SpeedButton5) ? LVS_ICON : LVS_REPORT;
+  const LONG_PTR view = win::IsChecked(SpeedButton5) ? LVS_ICON : LVS_REPORT;
   SetWindowLongPtrA(ListView1, GWL_STYLE, (style & ~LVS_TYPEMASK) | view);
   if (view == LVS_REPORT) SetSortImage(*this, SortColumn, SortAscending);
   PlaceOpenFolderButton(ListView_GetNextItem(ListView1, -1, LVNI_SELECTED));

@@ -20,6 +20,7 @@
 
 #include "app/vemko_searcher_win.h"
 #include "platform/ui_call.h"
+#include "platform/window_text.h"
 #include "results/result_view_win.h"
 #include "results/row_text.h"
 #include "results/sort.h"
@@ -27,25 +28,6 @@
 
 namespace filvex {
 namespace {
-
-std::string TextOf(HWND wnd) {
-  const int n = GetWindowTextLengthA(wnd);
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(wnd, text.data(), n + 1)));
-  return text;
-}
-
-bool Checked(HWND button) {
-  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void SetChecked(HWND button, bool on) {
-  SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-int Selected(HWND combo) {
-  return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
-}
 
 void SetMouseCursor(LPCSTR which) {
   SetCursor(LoadCursorA(nullptr, which));
@@ -67,7 +49,7 @@ uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
   BOOL failed = FALSE;
   LRESULT n = SendMessageA(updown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed));
   n = std::clamp<LRESULT>(n, 1, 1024);
-  return static_cast<uint32_t>(n) * (Selected(unitBox) == 1 ? 1024u : 1u);
+  return static_cast<uint32_t>(n) * (win::SelectedIndex(unitBox) == 1 ? 1024u : 1u);
 }
 
 // StopSearch waits for the worker while serving its calls; a search asked
@@ -98,22 +80,22 @@ bool BuildFillsLiveList(const TVemkoSearcher& w) {
 SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
   SearchQuery q;
   q.mode = w.SearchMode;
-  SetQueryText(q, TextOf(w.Edit1));
-  SetDriveLetters(q, TextOf(w.Edit3));
-  q.folders = Checked(w.CheckBox1);
-  q.files = Checked(w.CheckBox2);
-  q.andMode = Checked(w.CheckBox5);
-  q.head = Checked(w.CheckBox7);
-  q.attrS = Checked(w.CheckBox3);
-  q.attrH = Checked(w.CheckBox4);
-  q.attrSH = Checked(w.CheckBox6);
-  q.attrR = Checked(w.CheckBox8);
-  q.dateOn = Checked(w.CheckBox9);
-  q.dateKind = Selected(w.ComboBox1) == 0 ? DateKind::Created : DateKind::LastWrite;
+  SetQueryText(q, win::WindowText(w.Edit1));
+  SetDriveLetters(q, win::WindowText(w.Edit3));
+  q.folders = win::IsChecked(w.CheckBox1);
+  q.files = win::IsChecked(w.CheckBox2);
+  q.andMode = win::IsChecked(w.CheckBox5);
+  q.head = win::IsChecked(w.CheckBox7);
+  q.attrS = win::IsChecked(w.CheckBox3);
+  q.attrH = win::IsChecked(w.CheckBox4);
+  q.attrSH = win::IsChecked(w.CheckBox6);
+  q.attrR = win::IsChecked(w.CheckBox8);
+  q.dateOn = win::IsChecked(w.CheckBox9);
+  q.dateKind = win::SelectedIndex(w.ComboBox1) == 0 ? DateKind::Created : DateKind::LastWrite;
   q.dateFrom = PickerValue(w.DateTimePicker1);
   q.dateTo = PickerValue(w.DateTimePicker2);
-  q.sizeOn = Checked(w.CheckBox10);
-  const int relation = Selected(w.ComboBox2);
+  q.sizeOn = win::IsChecked(w.CheckBox10);
+  const int relation = win::SelectedIndex(w.ComboBox2);
   q.sizeRelation = relation == 1   ? SizeRelation::Larger
                    : relation == 2 ? SizeRelation::Range
                                    : SizeRelation::Smaller;
@@ -127,7 +109,7 @@ SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
 
 void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 1. Typing searches only while the incremental toggle is down.
-  if (trigger == Edit1 && !Checked(SpeedButton7)) return;
+  if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
   if (g_stopping > 0) return;
   // 2-4. Stop what runs, empty the list.
   StopSearch();
@@ -298,20 +280,21 @@ void TVemkoSearcher::SearchTrigger(HWND control, UINT code) {
   if (code != BN_CLICKED) return;
   if (control == CheckBox1 || control == CheckBox2) {
     // At least one of folders and files is always searched.
-    if (!Checked(CheckBox1) && !Checked(CheckBox2)) SetChecked(control, true);
+    if (!win::IsChecked(CheckBox1) && !win::IsChecked(CheckBox2)) win::SetChecked(control, true);
     StartSearch(control);
   } else if (control == CheckBox5 || control == CheckBox7) {
     // AND and head exclude each other.
-    if (Checked(control)) SetChecked(control == CheckBox5 ? CheckBox7 : CheckBox5, false);
+    if (win::IsChecked(control))
+      win::SetChecked(control == CheckBox5 ? CheckBox7 : CheckBox5, false);
     StartSearch(control);
   } else if (control == CheckBox3 || control == CheckBox4 || control == CheckBox6 ||
              control == CheckBox8) {
     // SH excludes S, H and R.
-    if (Checked(control)) {
+    if (win::IsChecked(control)) {
       if (control == CheckBox6) {
-        for (HWND box : {CheckBox3, CheckBox4, CheckBox8}) SetChecked(box, false);
+        for (HWND box : {CheckBox3, CheckBox4, CheckBox8}) win::SetChecked(box, false);
       } else {
-        SetChecked(CheckBox6, false);
+        win::SetChecked(CheckBox6, false);
       }
     }
     StartSearch(control);
@@ -330,10 +313,10 @@ void TVemkoSearcher::ModeMenuClick(int tag) {
 void TVemkoSearcher::Tool1Click() {
   // A build that fills the live set blocks the three modes.
   const bool free = !BuildFillsLiveList(*this);
-  N7->SetEnabled(free && (Checked(CheckBox3) || Checked(CheckBox4) || Checked(CheckBox6) ||
-                          Checked(CheckBox8)));
-  N13->SetEnabled(free && Checked(CheckBox9));
-  N14->SetEnabled(free && Checked(CheckBox10));
+  N7->SetEnabled(free && (win::IsChecked(CheckBox3) || win::IsChecked(CheckBox4) ||
+                          win::IsChecked(CheckBox6) || win::IsChecked(CheckBox8)));
+  N13->SetEnabled(free && win::IsChecked(CheckBox9));
+  N14->SetEnabled(free && win::IsChecked(CheckBox10));
   N20->SetVisible(SearchMode != SearchMode::NameSearch);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/file_time.h"
 #include "platform/profile.h"
 #include "platform/system_info.h"
+#include "platform/window_text.h"
 #include "tests/win/win_test_util.h"
 
 namespace filvex::win {
@@ -71,6 +72,50 @@ TEST(Platform, FileTimeTextIsLocalMinutes) {
   EXPECT_EQ(FileTimeText(utc), "2003/07/14 09:05");  // seconds dropped
   std::string text;
   EXPECT_FALSE(LastWriteTimeText("C:\\no\\such\\file.txt", &text));
+}
+
+TEST(Platform, ControlTextsAndStatesReadBackWhole) {
+  HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(parent, nullptr);
+  struct Destroy {
+    HWND wnd;
+    ~Destroy() { DestroyWindow(wnd); }
+  } destroy{parent};
+  auto child = [parent](const char* cls, DWORD style) {
+    return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 100, parent, nullptr,
+                           nullptr, nullptr);
+  };
+
+  // Longer than any fixed buffer a caller might pick, with double-byte
+  // characters whose trail byte is "\".
+  std::string path = "C:";
+  while (path.size() < 5000) path += "\\表ソ";
+  const std::string texts[] = {"", "a", "検索ファイル名", path};
+  HWND label = child("STATIC", 0);
+  for (const std::string& t : texts) {
+    SetWindowTextA(label, t.c_str());
+    EXPECT_EQ(WindowText(label), t) << t.size() << " bytes";
+  }
+
+  HWND box = child("BUTTON", BS_AUTOCHECKBOX);
+  EXPECT_FALSE(IsChecked(box));
+  SetChecked(box, true);
+  EXPECT_TRUE(IsChecked(box));
+  SetChecked(box, false);
+  EXPECT_FALSE(IsChecked(box));
+  // An indeterminate box is not checked.
+  HWND three = child("BUTTON", BS_AUTO3STATE);
+  SendMessageA(three, BM_SETCHECK, BST_INDETERMINATE, 0);
+  EXPECT_FALSE(IsChecked(three));
+
+  HWND combo = child("COMBOBOX", CBS_DROPDOWNLIST);
+  for (const char* item : {"作成日", "更新日"}) {
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  EXPECT_EQ(SelectedIndex(combo), -1);
+  SendMessageA(combo, CB_SETCURSEL, 1, 0);
+  EXPECT_EQ(SelectedIndex(combo), 1);
 }
 
 TEST(Menu, HiddenItemsComeBackInTheirPlace) {
