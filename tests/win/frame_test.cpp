@@ -20,6 +20,7 @@
 #include "platform/file_time.h"
 #include "platform/message_box.h"
 #include "platform/ui_call.h"
+#include "platform/window_text.h"
 #include "searchlist/list_files.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
@@ -31,24 +32,6 @@ struct AskedBox {
   std::string text, title;
   UINT type;
 };
-
-std::string TextOf(HWND wnd) {
-  char text[1024] = {};
-  GetWindowTextA(wnd, text, sizeof text);
-  return text;
-}
-
-bool Checked(HWND button) {
-  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 const char kNoListPrompt[] = "検索リストが存在しません。新しく作成しますか？";
 
@@ -87,7 +70,7 @@ class FrameTest : public ::testing::Test {
     if (!options.launcherFolder) options.launcherFolder = folder_ + "no-launcher";
     auto window = std::make_unique<TVemkoSearcher>(options);
     if (show) window->Show(SW_SHOWNOACTIVATE);
-    Pump();
+    test::Pump();
     return window;
   }
 
@@ -109,24 +92,24 @@ TEST_F(FrameTest, FirstStartInEmptyFolder) {
   auto w = Start();
   EXPECT_NE(GetFileAttributesA(Data().c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_EQ(w->Settings, Settings{});
-  EXPECT_EQ(TextOf(w->NumberEdit1), "1,000");
+  EXPECT_EQ(win::WindowText(w->NumberEdit1), "1,000");
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, kNoListPrompt);
   EXPECT_EQ(boxes_[0].title, "検索リスト");
   EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-  EXPECT_EQ(TextOf(w->StaticText1), " Folder:   File: ");
+  EXPECT_EQ(win::WindowText(w->StaticText1), " Folder:   File: ");
   EXPECT_EQ(w->HintOf(w->StaticText1), "検索リストの情報");
   EXPECT_TRUE(w->TimerEnabled(TVemkoSearcher::Timer2));
 
   // The panel's form defaults.
   EXPECT_FALSE(IsWindowVisible(w->Panel5));
   EXPECT_FALSE(IsWindowVisible(w->Panel3));
-  EXPECT_TRUE(Checked(w->SpeedButton7));
-  EXPECT_FALSE(Checked(w->SpeedButton2));
+  EXPECT_TRUE(win::IsChecked(w->SpeedButton7));
+  EXPECT_FALSE(win::IsChecked(w->SpeedButton2));
   const std::pair<HWND, bool> boxes[] = {
       {w->CheckBox1, false}, {w->CheckBox2, true},  {w->CheckBox5, false}, {w->CheckBox7, false},
       {w->CheckBox3, false}, {w->CheckBox4, false}, {w->CheckBox6, false}, {w->CheckBox8, true}};
-  for (auto [box, on] : boxes) EXPECT_EQ(Checked(box), on) << TextOf(box);
+  for (auto [box, on] : boxes) EXPECT_EQ(win::IsChecked(box), on) << win::WindowText(box);
   EXPECT_EQ(w->TagOf(w->CheckBox6), 110);
   EXPECT_EQ(w->TagOf(w->ComboBox1), 120);
   EXPECT_EQ(w->TagOf(w->ComboBox4), 130);
@@ -171,7 +154,7 @@ TEST_F(FrameTest, SettingsFileIsReadClampedAndWrittenBack) {
     test::WriteFile(Data() + "\\searchdata.ini", std::string("[DATA]\r\n") + c.section);
     auto w = Start();
     EXPECT_EQ(w->Settings, c.expected);
-    EXPECT_EQ(TextOf(w->NumberEdit1), c.shown);
+    EXPECT_EQ(win::WindowText(w->NumberEdit1), c.shown);
     CloseWindow(w);
     std::string ini;
     ASSERT_TRUE(ReadWholeFile(Data() + "\\searchdata.ini", ini));
@@ -190,7 +173,7 @@ TEST_F(FrameTest, ThreeOfFourListFilesLoadNothing) {
   EXPECT_EQ(w->LiveList.FileList.size(), 0u);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, kNoListPrompt);
-  EXPECT_EQ(TextOf(w->StaticText1), " Folder:   File: ");
+  EXPECT_EQ(win::WindowText(w->StaticText1), " Folder:   File: ");
   // The per-drive counts load on their own.
   EXPECT_EQ(w->FolderCounts.countOf('C'), 1234u);
 }
@@ -205,7 +188,7 @@ TEST_F(FrameTest, FourListFilesShowCountsAndCloseUntouched) {
 
   auto w = Start();
   EXPECT_TRUE(boxes_.empty());
-  EXPECT_EQ(TextOf(w->StaticText1), " Folder: 1,234  File: 2");
+  EXPECT_EQ(win::WindowText(w->StaticText1), " Folder: 1,234  File: 2");
   std::string written;
   ASSERT_TRUE(win::LastWriteTimeText(Data() + "\\sach.txt", &written));
   EXPECT_EQ(w->HintOf(w->StaticText1), "検索リストの情報|リストを更新した日時 " + written);
@@ -237,8 +220,8 @@ TEST_F(FrameTest, MillionEntryListShowsCountsAndClosesUntouched) {
 
   auto w = Start();
   EXPECT_TRUE(boxes_.empty());
-  EXPECT_EQ(TextOf(w->StaticText1), " Folder: 100,000  File: 900,000");
-  EXPECT_EQ(TextOf(w->NumberEdit1), "100");
+  EXPECT_EQ(win::WindowText(w->StaticText1), " Folder: 100,000  File: 900,000");
+  EXPECT_EQ(win::WindowText(w->NumberEdit1), "100");
   CloseWindow(w);
 
   std::vector<std::string> lines;
@@ -283,7 +266,7 @@ TEST_F(FrameTest, FailedSaveIsReportedAndKeepsStoredList) {
   EXPECT_NE(boxes_[0].type & MB_ICONERROR, 0u);
   EXPECT_NE(boxes_[0].text.find("保存できませんでした"), std::string::npos);
   EXPECT_EQ(test::ReadFile(Data() + "\\sach.txt"), before);
-  EXPECT_EQ(TextOf(w->Handle()), "Filvex [ 変更内容の保存中... ]");
+  EXPECT_EQ(win::WindowText(w->Handle()), "Filvex [ 変更内容の保存中... ]");
   RemoveDirectoryA((Data() + "\\sachinfo2.txt.tmp").c_str());
 }
 
@@ -316,7 +299,7 @@ TEST_F(FrameTest, HitLimitBoxClampsAndFormats) {
     } else {
       w->CSpinButton1DownClick();
     }
-    EXPECT_EQ(TextOf(w->NumberEdit1), s.shown);
+    EXPECT_EQ(win::WindowText(w->NumberEdit1), s.shown);
     EXPECT_EQ(w->HitLimit(), s.limit);
   }
   // The spin button itself: a press on its upper half reports one step up.
@@ -324,10 +307,10 @@ TEST_F(FrameTest, HitLimitBoxClampsAndFormats) {
   GetClientRect(w->CSpinButton1, &rc);
   SendMessageA(w->CSpinButton1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
   SendMessageA(w->CSpinButton1, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-  EXPECT_EQ(TextOf(w->NumberEdit1), "1,000");
+  EXPECT_EQ(win::WindowText(w->NumberEdit1), "1,000");
   SendMessageA(w->CSpinButton1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, rc.bottom - 2));
   SendMessageA(w->CSpinButton1, WM_LBUTTONUP, 0, MAKELPARAM(2, rc.bottom - 2));
-  EXPECT_EQ(TextOf(w->NumberEdit1), "999");
+  EXPECT_EQ(win::WindowText(w->NumberEdit1), "999");
   // The box is a right-aligned edit that accepts any character.
   const LONG style = GetWindowLongA(w->NumberEdit1, GWL_STYLE);
   EXPECT_EQ(style & (ES_CENTER | ES_RIGHT), ES_RIGHT);
@@ -418,7 +401,7 @@ TEST_F(FrameTest, StatusBarShowsLongHintUnderMouse) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown);
     PostMessageA(c.control, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
-    Pump();
+    test::Pump();
     EXPECT_EQ(w->StatusText(1), c.shown);
     char text[256] = {};
     SendMessageA(w->StatusBar1, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
@@ -488,7 +471,7 @@ TEST_F(FrameTest, FilterPanelShowsWithOptionButtonAndEnablesItsControls) {
   SendMessageA(w->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w->ComboBox2), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(w->ComboBox2));
   EXPECT_TRUE(IsWindowEnabled(w->NumberEdit3));
-  EXPECT_EQ(TextOf(w->StaticText2), "1KB ～ 1KB");
+  EXPECT_EQ(win::WindowText(w->StaticText2), "1KB ～ 1KB");
   SendMessageA(w->SpeedButton2, BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindowVisible(w->Panel5));
 }
@@ -522,7 +505,7 @@ TEST_F(FrameTest, CloseStopsRunningBuildBeforeSaving) {
   self->LiveList.FolderInfoList.appendRoot();
   self->ListDirty = 1;  // an earlier change still waits to be saved
   ASSERT_TRUE(self->BuildThread->Start());
-  while (progress.load() < 3) Pump();
+  while (progress.load() < 3) test::Pump();
   CloseWindow(w);  // must not hang, and must not save the half-built list
   EXPECT_EQ(test::ReadFile(Data() + "\\sach.txt"), before);
   EXPECT_TRUE(boxes_.empty());

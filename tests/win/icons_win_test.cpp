@@ -18,14 +18,6 @@
 namespace filvex {
 namespace {
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 class IconsWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -41,7 +33,7 @@ class IconsWinTest : public ::testing::Test {
     o.launcherFolder = folder_ + "no-launcher";
     w_ = std::make_unique<TVemkoSearcher>(o);
     w_->Show(SW_SHOWNOACTIVATE);
-    Pump();
+    test::Pump();
   }
   void TearDown() override {
     if (w_) SendMessageA(w_->Handle(), WM_CLOSE, 0, 0);
@@ -93,7 +85,7 @@ TEST_F(IconsWinTest, BackgroundFetchFillsEveryRowAndStops) {
   w_->StartIconFetch();
   ASSERT_TRUE(w_->IconThread);
   for (int i = 0; i < 1000 && !w_->IconThread->Finished(); ++i) {
-    Pump();
+    test::Pump();
     Sleep(5);
   }
   ASSERT_TRUE(w_->IconThread->Finished());

@@ -10,6 +10,7 @@
 
 #include "app/vemko_searcher_win.h"
 #include "platform/message_box.h"
+#include "platform/window_text.h"
 #include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
 #include "tests/core/test_util.h"
@@ -18,24 +19,10 @@
 namespace filvex {
 namespace {
 
-std::string TextOf(HWND wnd) {
-  char text[512] = {};
-  GetWindowTextA(wnd, text, sizeof text);
-  return text;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 // Serves the window until the running build has ended (or 60 s passed).
 bool WaitForBuild(TVemkoSearcher& w) {
   for (int i = 0; i < 6000; ++i) {
-    Pump();
+    test::Pump();
     if (w.BuildStop.load() == 1 && w.BuildThread && w.BuildThread->Finished()) return true;
     Sleep(10);
   }
@@ -118,7 +105,7 @@ class ListBuildTest : public ::testing::Test {
     o.launcherFolder = folder_ + "no-launcher";
     auto w = std::make_unique<TVemkoSearcher>(o);
     w->Show(SW_SHOWNOACTIVATE);
-    Pump();
+    test::Pump();
     return w;
   }
 
@@ -172,7 +159,7 @@ TEST_F(ListBuildTest, StartUpPromptBuildsAllDrives) {
   EXPECT_TRUE(IsWindowEnabled(w->Panel2));
   EXPECT_TRUE(w->OptionMenu->Enabled());
   EXPECT_FALSE(IsWindowVisible(w->Panel3));
-  EXPECT_EQ(TextOf(w->Panel3), DriveProgressText("E:"));
+  EXPECT_EQ(win::WindowText(w->Panel3), DriveProgressText("E:"));
   w->File1Click();
   EXPECT_TRUE(w->SearchNewMenu->Enabled());
 }
@@ -189,7 +176,7 @@ TEST_F(ListBuildTest, WindowWhileABuildRuns) {
     w->StartListBuild();
     EXPECT_EQ(w->BuildStop.load(), 0);
     EXPECT_TRUE(IsWindowVisible(w->Panel3));
-    EXPECT_EQ(TextOf(w->CancelBtn), "中止");
+    EXPECT_EQ(win::WindowText(w->CancelBtn), "中止");
     EXPECT_FALSE(w->OptionMenu->Enabled());
     EXPECT_EQ(IsWindowEnabled(w->Edit1) != 0, c.upmode);
     EXPECT_EQ(IsWindowEnabled(w->Edit3) != 0, c.upmode);
@@ -280,7 +267,7 @@ TEST_F(ListBuildTest, LauncherIsToldOnlyAboutFinishedOrderedBuilds) {
     } else {
       ASSERT_TRUE(WaitForBuild(*w));
     }
-    Pump();
+    test::Pump();
     ASSERT_EQ(inbox.size(), c.notices);
     if (c.notices) {
       EXPECT_EQ(inbox[0].code, 0u);
@@ -305,7 +292,7 @@ TEST_F(ListBuildTest, HiddenStartBuildsSavesTellsTheLauncherAndCloses) {
   const HWND wnd = w->Handle();
   // Timer3, the build and the close all happen while messages are served.
   for (int i = 0; i < 6000 && IsWindow(wnd); ++i) {
-    Pump();
+    test::Pump();
     Sleep(10);
   }
   ASSERT_FALSE(IsWindow(wnd));

@@ -16,6 +16,7 @@
 #include "app/vemko_searcher_win.h"
 #include "bench/synthetic_list.h"
 #include "platform/message_box.h"
+#include "platform/window_text.h"
 #include "results/result_view_win.h"
 #include "results/row_text.h"
 #include "results/sort.h"
@@ -31,25 +32,13 @@ namespace {
 
 using Control = HWND TVemkoSearcher::*;
 
-bool Checked(HWND button) {
-  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 // Serves the window until no search runs: the stop flag is back to 1 and the
 // worker (if one was started) has run its end handler. Never asserts a time;
 // the limit only keeps a broken search from hanging the run.
 ::testing::AssertionResult WaitForSearch(TVemkoSearcher& w) {
   const DWORD start = GetTickCount();
   for (;;) {
-    Pump();
+    test::Pump();
     if (w.SearchStopFlag.load() == 1 && (!w.SearchThread || w.SearchThread->Finished())) {
       return ::testing::AssertionSuccess();
     }
@@ -245,7 +234,7 @@ class SearchWindowTest : public ::testing::Test {
     options.launcherFolder = folder_ + "no-launcher";
     auto w = std::make_unique<TVemkoSearcher>(options);
     w->Show(SW_SHOWNOACTIVATE);
-    Pump();
+    test::Pump();
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
     return w;
   }
@@ -389,7 +378,7 @@ TEST_F(SearchWindowTest, TypedQueryShowsTheHitsOfTheRules) {
         {w->CheckBox1, false}, {w->CheckBox2, true},  {w->CheckBox5, false}, {w->CheckBox7, false},
         {w->CheckBox3, false}, {w->CheckBox4, false}, {w->CheckBox6, false}, {w->CheckBox8, true}};
     for (auto [box, on] : defaults) {
-      SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+      win::SetChecked(box, on);
     }
     for (Control control : c.clicks) Click(w.get()->*control);
     ASSERT_TRUE(WaitForSearch(*w));
@@ -409,10 +398,11 @@ TEST_F(SearchWindowTest, TypedQueryShowsTheHitsOfTheRules) {
     EXPECT_EQ(w->StatusText(0), n);
     EXPECT_EQ(StatusBarText(w->StatusBar1, 0), "\t\t" + n);
     EXPECT_EQ(IsWindowEnabled(w->SpeedButton4) != 0, shown.empty());
-    EXPECT_TRUE(Checked(w->CheckBox1) || Checked(w->CheckBox2));
-    EXPECT_FALSE(Checked(w->CheckBox5) && Checked(w->CheckBox7));
-    EXPECT_FALSE(Checked(w->CheckBox6) &&
-                 (Checked(w->CheckBox3) || Checked(w->CheckBox4) || Checked(w->CheckBox8)));
+    EXPECT_TRUE(win::IsChecked(w->CheckBox1) || win::IsChecked(w->CheckBox2));
+    EXPECT_FALSE(win::IsChecked(w->CheckBox5) && win::IsChecked(w->CheckBox7));
+    EXPECT_FALSE(win::IsChecked(w->CheckBox6) &&
+                 (win::IsChecked(w->CheckBox3) || win::IsChecked(w->CheckBox4) ||
+                  win::IsChecked(w->CheckBox8)));
     EXPECT_EQ(w->SearchMode, SearchMode::NameSearch);
     EXPECT_EQ(ListView_GetBkColor(w->ListView1), RGB(255, 255, 255));
     EXPECT_EQ(SortImageOf(*w, 0), 24);
@@ -498,7 +488,7 @@ TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
   const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
   SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageA(header, WM_LBUTTONUP, 0, at);
-  Pump();
+  test::Pump();
   EXPECT_EQ(ShownColumn(w->ListView1, 0), bySizeUp);
   EXPECT_EQ(SortImageOf(*w, 1), 24);
 
@@ -527,10 +517,10 @@ TEST_F(SearchWindowTest, IncrementalToggleUpTypingStartsNothing) {
   Type(*w, "readme");
   ASSERT_EQ(RowCount(w->ListView1), 3);
   Click(w->SpeedButton7);  // up
-  ASSERT_FALSE(Checked(w->SpeedButton7));
+  ASSERT_FALSE(win::IsChecked(w->SpeedButton7));
   SetWindowTextA(w->Edit1, "txt");
   EXPECT_EQ(w->SearchStopFlag.load(), 1);
-  Pump();
+  test::Pump();
   EXPECT_EQ(RowCount(w->ListView1), 3);
   EXPECT_EQ(w->ListColumnCaption(0), "名前  [ 3 ]");
   // The re-search button and the other boxes still search, with the text.
@@ -688,7 +678,7 @@ TEST_F(SearchWindowTest, ToolsMenuEnablesModesByTheirBoxes) {
                                            {w->CheckBox6, c.sh},   {w->CheckBox8, c.r},
                                            {w->CheckBox9, c.date}, {w->CheckBox10, c.size}};
     for (auto [box, on] : boxes)
-      SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+      win::SetChecked(box, on);
     w->BuildStop.store(c.buildFillsList ? 0 : 1);
     w->Settings.upmode = c.upmode;
     w->Tool1Click();

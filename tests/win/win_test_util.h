@@ -1,5 +1,6 @@
 #pragma once
-// Helpers of the window tests: fresh folders on the fixture drive.
+// Helpers of the window tests: fresh folders on the fixture drive, and
+// serving the test thread's messages.
 
 #include <windows.h>
 
@@ -27,6 +28,16 @@ inline std::string FreshFolder(const std::string& tag) {
   } while (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES);
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
+}
+
+// Dispatches every message waiting for this thread, then returns: the window
+// under test handles what the test's last step posted or sent to it.
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
 }
 
 }  // namespace filvex::test
