@@ -38,6 +38,12 @@ std::string_view Unquoted(std::string_view v) {
   return v;
 }
 
+// The six on/off settings, at the index of their key in kSettingKeys.
+constexpr int kFlagCount = 6;
+constexpr bool Settings::*kFlags[kFlagCount] = {&Settings::ico,     &Settings::chk,
+                                                &Settings::maxstop, &Settings::upmode,
+                                                &Settings::sizekb,  &Settings::recy};
+
 int KeyIndex(std::string_view key) {
   for (int k = 0; k < 9; ++k) {
     if (SameName(key, kSettingKeys[k])) return k;
@@ -90,30 +96,10 @@ void ApplySetting(Settings& s, std::string_view key, std::string_view value) {
   const Settings defaults;
   long long n = 0;
   const bool parsed = ParseWholeInt(value, &n);
-  switch (k) {
-    case 0:
-      s.ico = parsed ? n != 0 : defaults.ico;
-      break;
-    case 1:
-      s.chk = parsed ? n != 0 : defaults.chk;
-      break;
-    case 2:
-      s.maxstop = parsed ? n != 0 : defaults.maxstop;
-      break;
-    case 3:
-      s.upmode = parsed ? n != 0 : defaults.upmode;
-      break;
-    case 4:
-      s.sizekb = parsed ? n != 0 : defaults.sizekb;
-      break;
-    case 5:
-      s.recy = parsed ? n != 0 : defaults.recy;
-      break;
-    case 6:
-      s.max = ClampHitLimit(parsed ? n : defaults.max);
-      break;
-    default:
-      break;
+  if (k < kFlagCount) {
+    s.*kFlags[k] = parsed ? n != 0 : defaults.*kFlags[k];
+  } else if (k == 6) {
+    s.max = ClampHitLimit(parsed ? n : defaults.max);
   }
 }
 
@@ -154,19 +140,8 @@ bool IsSettingKeyLine(std::string_view line) {
 }
 
 std::string SettingValueText(const Settings& s, int k) {
+  if (k >= 0 && k < kFlagCount) return s.*kFlags[k] ? "1" : "0";
   switch (k) {
-    case 0:
-      return s.ico ? "1" : "0";
-    case 1:
-      return s.chk ? "1" : "0";
-    case 2:
-      return s.maxstop ? "1" : "0";
-    case 3:
-      return s.upmode ? "1" : "0";
-    case 4:
-      return s.sizekb ? "1" : "0";
-    case 5:
-      return s.recy ? "1" : "0";
     case 6:
       return std::to_string(s.max);
     case 7:
