@@ -51,9 +51,6 @@ int64_t DateTimeKey(const LocalDateTime& t) {
 
 namespace {
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline int Two(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
-
 bool InNormalRanges(const LocalDateTime& t) {
   return t.year >= 1 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
          t.day <= 31 && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 &&
@@ -71,17 +68,14 @@ bool PackMinute(const LocalDateTime& t, PackedDate* out) {
 }  // namespace
 
 bool ReadDateText(std::string_view t, int64_t* key) {
-  if (t.size() != kDateTextLen) return false;
-  const char* p = t.data();
-  for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15})
-    if (!IsDigit(p[i])) return false;
-  if (p[4] != '/' || p[7] != '/' || p[10] != ' ' || p[13] != ':') return false;
+  DateTextFields f;
+  if (!ReadDateTextFields(t, &f)) return false;
   LocalDateTime d;
-  d.year = Two(p) * 100 + Two(p + 2);
-  d.month = Two(p + 5);
-  d.day = Two(p + 8);
-  d.hour = Two(p + 11);
-  d.minute = Two(p + 14);
+  d.year = static_cast<int>(f.year);
+  d.month = static_cast<int>(f.month);
+  d.day = static_cast<int>(f.day);
+  d.hour = static_cast<int>(f.hour);
+  d.minute = static_cast<int>(f.minute);
   if (!InNormalRanges(d)) return false;
   *key = DateTimeKey(d);
   return true;

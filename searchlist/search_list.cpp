@@ -58,18 +58,27 @@ uint32_t CheckedOffset(size_t n) {
 
 }  // namespace
 
-bool PackDateText(std::string_view t, PackedDate* out) {
+bool ReadDateTextFields(std::string_view t, DateTextFields* out) {
   if (t.size() != kDateTextLen) return false;
   const char* p = t.data();
   for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15})
     if (!IsDigit(p[i])) return false;
   if (p[4] != '/' || p[7] != '/' || p[10] != ' ' || p[13] != ':') return false;
-  unsigned year = Two(p) * 100 + Two(p + 2), month = Two(p + 5), day = Two(p + 8),
-           hour = Two(p + 11), minute = Two(p + 14);
-  if (year < 1600 || year > 1600 + 4095 || month < 1 || month > 12 || day < 1 || day > 31 ||
-      hour > 23 || minute > 59)
+  out->year = Two(p) * 100 + Two(p + 2);
+  out->month = Two(p + 5);
+  out->day = Two(p + 8);
+  out->hour = Two(p + 11);
+  out->minute = Two(p + 14);
+  return true;
+}
+
+bool PackDateText(std::string_view t, PackedDate* out) {
+  DateTextFields f;
+  if (!ReadDateTextFields(t, &f)) return false;
+  if (f.year < 1600 || f.year > 1600 + 4095 || f.month < 1 || f.month > 12 || f.day < 1 ||
+      f.day > 31 || f.hour > 23 || f.minute > 59)
     return false;
-  *out = ((year - 1600) << 20) | (month << 16) | (day << 11) | (hour << 6) | minute;
+  *out = ((f.year - 1600) << 20) | (f.month << 16) | (f.day << 11) | (f.hour << 6) | f.minute;
   return true;
 }
 

@@ -28,6 +28,14 @@ namespace filvex {
 using PackedDate = uint32_t;
 constexpr size_t kDateTextLen = 16;
 
+// The five numbers of a date text, as written (no range checked).
+struct DateTextFields {
+  unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
+// Reads a text of the shape "yyyy/mm/dd hh:nn" (16 characters, digits and
+// separators in place); false for any other shape.
+bool ReadDateTextFields(std::string_view text, DateTextFields* out);
+
 // Packs a well-formed date text (digits and separators in place, year 1600 to
 // 5695, month 1-12, day 1-31, hour 0-23, minute 0-59); false otherwise.
 bool PackDateText(std::string_view text, PackedDate* out);
