@@ -11,22 +11,15 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "fuzz/fuzz_input.h"
 #include "searchlist/list_files.h"
 #include "searchlist/search_list.h"
 
 using namespace filvex;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string_view in(reinterpret_cast<const char*>(data), size);
-  std::vector<std::string_view> parts;
-  while (parts.size() < 5) {
-    size_t cut = in.find('\xFF');
-    if (cut == std::string_view::npos) break;
-    parts.push_back(in.substr(0, cut));
-    in.remove_prefix(cut + 1);
-  }
-  parts.push_back(in);
-  parts.resize(6);
+  const std::string_view in(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string_view> parts = fuzz::CutAtFF(in, 6);
 
   SearchList l;
   ParseFolderLines(parts[0], l.FolderList);

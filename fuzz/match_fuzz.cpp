@@ -17,6 +17,7 @@
 #include "results/row_text.h"
 #include "results/sort.h"
 #include "search/scan.h"
+#include "fuzz/fuzz_input.h"
 #include "searchlist/list_files.h"
 #include "tests/core/reference_scan.h"
 
@@ -40,16 +41,8 @@ bool SameHit(const HitRecord& a, const HitRecord& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
   const uint8_t* opt = data;
-  std::string_view in(reinterpret_cast<const char*>(data + 8), size - 8);
-  std::vector<std::string_view> parts;
-  while (parts.size() < 6) {
-    size_t cut = in.find('\xFF');
-    if (cut == std::string_view::npos) break;
-    parts.push_back(in.substr(0, cut));
-    in.remove_prefix(cut + 1);
-  }
-  parts.push_back(in);
-  parts.resize(7);
+  const std::string_view in(reinterpret_cast<const char*>(data + 8), size - 8);
+  const std::vector<std::string_view> parts = fuzz::CutAtFF(in, 7);
 
   SearchQuery q;
   SetQueryText(q, parts[0]);
