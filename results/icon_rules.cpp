@@ -23,6 +23,21 @@ void StoreLookup(HitRecord& r, int index, int overlay, const std::string* typeNa
   r.IconSet = true;
 }
 
+// Looks up every row of first..last (cut to the list) that has no icon yet:
+// lookup(row) gives the image index and leaves the overlay and the type name
+// in rules.
+template <class Lookup>
+void FetchMissingIcons(HitList& hits, int first, int last, IconRules& rules, Lookup lookup) {
+  first = std::max(first, 0);
+  last = std::min(last, static_cast<int>(hits.size()) - 1);
+  for (int i = first; i <= last; ++i) {
+    HitRecord& r = hits[static_cast<size_t>(i)];
+    if (r.IconSet) continue;
+    const int index = lookup(r);
+    StoreLookup(r, index, rules.LastOverlay(), &rules.LastTypeName());
+  }
+}
+
 }  // namespace
 
 std::string IconExtension(std::string_view path) {
@@ -129,25 +144,14 @@ int IconRules::FileInfoIcon(const std::string& path) {
 }
 
 void FetchPaintedIcons(HitList& hits, int first, int last, IconRules& rules) {
-  first = std::max(first, 0);
-  last = std::min(last, static_cast<int>(hits.size()) - 1);
-  for (int i = first; i <= last; ++i) {
-    HitRecord& r = hits[static_cast<size_t>(i)];
-    if (r.IconSet) continue;
-    const int index = rules.LookupIcon(r.Path, /*useCache=*/r.Kind != kKindFolder);
-    StoreLookup(r, index, rules.LastOverlay(), &rules.LastTypeName());
-  }
+  FetchMissingIcons(hits, first, last, rules, [&rules](const HitRecord& r) {
+    return rules.LookupIcon(r.Path, /*useCache=*/r.Kind != kKindFolder);
+  });
 }
 
 void FetchShownIcons(HitList& hits, int first, int last, IconRules& rules) {
-  first = std::max(first, 0);
-  last = std::min(last, static_cast<int>(hits.size()) - 1);
-  for (int i = first; i <= last; ++i) {
-    HitRecord& r = hits[static_cast<size_t>(i)];
-    if (r.IconSet) continue;
-    const int index = rules.ShellIconOf(r.Path);
-    StoreLookup(r, index, rules.LastOverlay(), &rules.LastTypeName());
-  }
+  FetchMissingIcons(hits, first, last, rules,
+                    [&rules](const HitRecord& r) { return rules.ShellIconOf(r.Path); });
 }
 
 void FetchOneIcon(HitRecord& record, IconRules& rules) {
