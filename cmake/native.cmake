@@ -18,6 +18,9 @@ endforeach()
 
 if(FILVEX_FUZZ)
   target_compile_options(filvex_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  # Whatever links the instrumented core (the console client too) needs the
+  # sanitizer runtimes.
+  target_link_options(filvex_core INTERFACE -fsanitize=address,undefined)
   file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
   foreach(src ${FUZZ_SOURCES})
     get_filename_component(name ${src} NAME_WE)
