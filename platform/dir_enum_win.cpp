@@ -28,10 +28,29 @@ bool IsDotName(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
+// Keeps "insert a disk" boxes away from the calling thread.
+constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+
+// The quiet error mode for one scope.
+class QuietErrors {
+ public:
+  QuietErrors() : quiet_(SetThreadErrorMode(kQuietErrorMode, &old_) != FALSE) {}
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+  ~QuietErrors() {
+    if (quiet_) SetThreadErrorMode(old_, nullptr);
+  }
+
+ private:
+  DWORD old_ = 0;
+  bool quiet_;
+};
+
 // The short 8.3 name of dirW + name, or empty when the file system keeps none
 // (or it equals the long name).
 std::wstring ShortNameOf(const std::wstring& dirW, const wchar_t* name) {
   const std::wstring full = dirW + name;
+  QuietErrors quiet;
   DWORD len = GetShortPathNameW(full.c_str(), nullptr, 0);
   if (len == 0) return {};
   std::wstring path(len, L'\0');
@@ -60,6 +79,45 @@ void PutDigits(char* out, unsigned value, int width) {
     out[i] = static_cast<char>('0' + value % 10);
     value /= 10;
   }
+}
+
+// The ANSI form of a listed name of `len` characters into `out` (its buffer
+// reused): plain ASCII is copied, anything else converted without best fit.
+// False when a character had no ANSI form and became the replacement
+// character.
+bool AnsiName(const wchar_t* name, size_t len, std::string& out) {
+  bool ascii = true;
+  for (size_t i = 0; i < len && ascii; ++i) ascii = name[i] < 0x80;
+  if (ascii) {
+    out.resize(len);
+    for (size_t i = 0; i < len; ++i) out[i] = static_cast<char>(name[i]);
+    return true;
+  }
+  bool lossy = false;
+  out = AnsiFromWide(name, len, &lossy);
+  return !lossy;
+}
+
+// For a name without an ANSI form: replaces `out` by the short name of
+// dirW + name (NUL-terminated), which opens the same file, when there is one
+// with an ANSI form. Rare: one more file-system call for this entry only.
+void UseShortName(const std::wstring& dirW, const wchar_t* name, std::string& out) {
+  const std::wstring shortName = ShortNameOf(dirW, name);
+  if (shortName.empty()) return;
+  bool lossy = false;
+  std::string shortAnsi = AnsiFromWide(shortName.data(), shortName.size(), &lossy);
+  if (!lossy && !shortAnsi.empty()) out = std::move(shortAnsi);
+}
+
+FILETIME FileTimeOf(uint64_t ticks) {
+  FILETIME t;
+  t.dwLowDateTime = static_cast<DWORD>(ticks);
+  t.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return t;
+}
+
+uint64_t TicksOf(const FILETIME& t) {
+  return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
 }  // namespace
@@ -94,13 +152,17 @@ void EntryFromFindData(const WIN32_FIND_DATAW& d, const std::wstring& dirW, DirE
   }
   e.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
   e.name = AnsiEntryName(d.cFileName, dirW);
+  e.link = IsLinkToFolder(d);
+}
+
+bool IsLinkToFolder(const WIN32_FIND_DATAW& d) {
   // Junctions and symbolic links lead elsewhere (possibly back up); other
   // reparse points on folders (cloud placeholders, deduplicated folders) are
   // ordinary folders to walk. dwReserved0 holds the tag; 0 means the file
   // system did not say, which is taken as a link.
   const bool reparse = (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  e.link = reparse && (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           (d.dwReserved0 == 0 || IsReparseTagNameSurrogate(d.dwReserved0));
+  return reparse && (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (d.dwReserved0 == 0 || IsReparseTagNameSurrogate(d.dwReserved0));
 }
 
 std::wstring WideFromAnsi(std::string_view text) {
@@ -140,24 +202,9 @@ void FileTimeText(const FILETIME& utc, char out[kDateTextLen]) {
 }
 
 std::string AnsiEntryName(const wchar_t* name, const std::wstring& dirW) {
-  const size_t len = std::wcslen(name);
-  bool ascii = true;
-  for (size_t i = 0; i < len && ascii; ++i) ascii = name[i] < 0x80;
-  if (ascii) {
-    std::string out(len, '\0');
-    for (size_t i = 0; i < len; ++i) out[i] = static_cast<char>(name[i]);
-    return out;
-  }
-  bool lossy = false;
-  std::string converted = AnsiFromWide(name, len, &lossy);
-  if (!lossy) return converted;
-  // Rare: one more file-system call for this entry only.
-  const std::wstring shortName = ShortNameOf(dirW, name);
-  if (!shortName.empty()) {
-    std::string shortAnsi = AnsiFromWide(shortName.data(), shortName.size(), &lossy);
-    if (!lossy && !shortAnsi.empty()) return shortAnsi;
-  }
-  return converted;
+  std::string out;
+  if (!AnsiName(name, std::wcslen(name), out)) UseShortName(dirW, name, out);
+  return out;
 }
 
 EntryListing FindFirstEntry(std::string_view pattern, DirEntry& entry) {
@@ -195,37 +242,83 @@ void FillDriveList(std::vector<std::string>& list) {
   }
 }
 
-WinDirectorySource::WinDirectorySource() {
-  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldErrorMode_);
-}
-
 WinDirectorySource::~WinDirectorySource() {
   CloseFolder();
-  SetThreadErrorMode(oldErrorMode_, nullptr);
 }
 
-bool WinDirectorySource::OpenFolder(const std::string& dir) {
+std::string WinDirectorySource::FolderPath(std::string_view path) {
+  std::wstring wide = WidePathForFind(path);
+  if (wide.empty() || wide.back() != L'\\') wide += L'\\';
+  return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+void WinDirectorySource::AppendName(std::string& folderPath, std::string_view rawName) {
+  static constexpr wchar_t kSeparator = L'\\';
+  folderPath.append(rawName);
+  folderPath.append(reinterpret_cast<const char*>(&kSeparator), sizeof kSeparator);
+}
+
+bool WinDirectorySource::OpenFolder(const std::string& folderPath) {
   CloseFolder();
-  dirW_ = WidePathForFind(dir);
-  find_.reset(FindFirstW(dirW_ + L"*", &data_));
+  const size_t len = folderPath.size() / sizeof(wchar_t);
+  pattern_.resize(len);
+  std::memcpy(pattern_.data(), folderPath.data(), len * sizeof(wchar_t));
+  pattern_ += L'*';
+  // Kept until CloseFolder, which the walk calls on this same thread, so the
+  // listing calls in between are covered too.
+  quiet_ = SetThreadErrorMode(kQuietErrorMode, &oldErrorMode_) != FALSE;
+  find_.reset(FindFirstW(pattern_, &data_));
   pending_ = static_cast<bool>(find_);
+  if (!pending_) CloseFolder();
   return pending_;
 }
 
-bool WinDirectorySource::NextEntry(DirEntry& entry) {
+bool WinDirectorySource::NextEntry(RawEntry& entry) {
   if (!find_) return false;
   for (;;) {
     if (!pending_ && !FindNextFileW(find_.get(), &data_)) return false;
     pending_ = false;
     if (!IsDotName(data_.cFileName)) break;
   }
-  EntryFromFindData(data_, dirW_, entry, &dates_);
+  entry.attributes = data_.dwFileAttributes;
+  entry.link = IsLinkToFolder(data_);
+  entry.size = (static_cast<uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+  entry.created = TicksOf(data_.ftCreationTime);
+  entry.written = TicksOf(data_.ftLastWriteTime);
+  entry.name = std::string_view(reinterpret_cast<const char*>(data_.cFileName),
+                                std::wcslen(data_.cFileName) * sizeof(wchar_t));
   return true;
 }
 
 void WinDirectorySource::CloseFolder() {
   find_.reset();
   pending_ = false;
+  if (quiet_) {
+    SetThreadErrorMode(oldErrorMode_, nullptr);
+    quiet_ = false;
+  }
+}
+
+void WinDirectorySource::Convert(const RawEntry& raw, const std::string& dir, DirEntry& out) {
+  out.attributes = raw.attributes;
+  out.size = raw.size;
+  out.link = raw.link;
+  dates_.Text(FileTimeOf(raw.written), out.written);
+  // Many files (and every file under some file systems) carry equal times;
+  // one conversion then serves both.
+  if (raw.created == raw.written) {
+    std::memcpy(out.created, out.written, kDateTextLen);
+  } else {
+    dates_.Text(FileTimeOf(raw.created), out.created);
+  }
+  const size_t len = raw.name.size() / sizeof(wchar_t);
+  nameW_.resize(len);
+  std::memcpy(nameW_.data(), raw.name.data(), len * sizeof(wchar_t));
+  // The storing side knows the folder by its ANSI path, whose parts open the
+  // same folders as the listed ones.
+  if (!AnsiName(nameW_.c_str(), len, out.name)) {
+    UseShortName(WidePathForFind(dir), nameW_.c_str(), out.name);
+  }
 }
 
 }  // namespace filvex

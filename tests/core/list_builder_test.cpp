@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,11 @@ DirEntry Link(const std::string& name) {
 }
 
 // Folders keyed by their path with a trailing "\"; a folder missing from the
-// map cannot be listed. Counts listings and checks that one is open at a time.
+// map cannot be listed. Raw names are the names themselves, and both raw time
+// stamps of an entry are the address of the fake's own entry, from which
+// Convert takes the rest. Counts listings and checks that one is open at a
+// time; records on the converting side which folder each name was converted
+// in.
 class FakeTree : public DirectorySource {
  public:
   std::map<std::string, std::vector<DirEntry>> folders;
@@ -47,8 +52,29 @@ class FakeTree : public DirectorySource {
   // Sets *stopFlag when NextEntry has been called this many times (0: never).
   int stopAfter = 0;
   std::atomic<uint8_t>* stopFlag = nullptr;
+  // Throws from NextEntry on this call (0: never).
+  int throwOnNext = 0;
+  // Converting side: throws or sets *stopFlag on this call of Convert (0: never).
+  int throwOnConvert = 0;
+  int stopOnConvert = 0;
+  int converts = 0;
+  std::map<std::string, std::string> convertedIn;  // name -> folder
+  // Lowest and highest stack address seen in OpenFolder.
+  uintptr_t stackLow = UINTPTR_MAX, stackHigh = 0;
 
+  std::string FolderPath(std::string_view path) override {
+    std::string p(path);
+    if (p.empty() || p.back() != '\\') p += '\\';
+    return p;
+  }
+  void AppendName(std::string& path, std::string_view name) override {
+    path.append(name);
+    path += '\\';
+  }
   bool OpenFolder(const std::string& dir) override {
+    const char here = 0;
+    stackLow = std::min(stackLow, reinterpret_cast<uintptr_t>(&here));
+    stackHigh = std::max(stackHigh, reinterpret_cast<uintptr_t>(&here));
     opened.push_back(dir);
     auto it = folders.find(dir);
     if (it == folders.end()) return false;
@@ -57,16 +83,29 @@ class FakeTree : public DirectorySource {
     mostOpen = std::max(mostOpen, ++openNow);
     return true;
   }
-  bool NextEntry(DirEntry& entry) override {
+  bool NextEntry(RawEntry& raw) override {
     ++nextCalls;
+    if (nextCalls == throwOnNext) throw std::runtime_error("listing failed");
     if (stopAfter != 0 && nextCalls == stopAfter) stopFlag->store(1);
     if (!current_ || pos_ == current_->size()) return false;
-    entry = (*current_)[pos_++];
+    const DirEntry& e = (*current_)[pos_++];
+    raw.attributes = e.attributes;
+    raw.link = e.link;
+    raw.size = e.size;
+    raw.created = raw.written = reinterpret_cast<uintptr_t>(&e);
+    raw.name = e.name;
     return true;
   }
   void CloseFolder() override {
     if (current_) --openNow;
     current_ = nullptr;
+  }
+  void Convert(const RawEntry& raw, const std::string& dir, DirEntry& out) override {
+    ++converts;
+    if (converts == throwOnConvert) throw std::runtime_error("converting failed");
+    if (converts == stopOnConvert) stopFlag->store(1);
+    out = *reinterpret_cast<const DirEntry*>(static_cast<uintptr_t>(raw.created));
+    convertedIn[out.name] = dir;
   }
 
  private:
@@ -116,11 +155,7 @@ TEST(ListBuilder, WalkOrderAndFolderNumbers) {
        {"C:", "D:"},
        {"C:", "D:"},
        {"1=y"}},
-      {"dot entries are skipped, names with = kept whole",
-       {{"C:\\", {Dir("."), Dir(".."), File("a=b.txt")}}},
-       {"C:"},
-       {"C:"},
-       {"0=a=b.txt"}},
+      {"names with = kept whole", {{"C:\\", {File("a=b.txt")}}}, {"C:"}, {"C:"}, {"0=a=b.txt"}},
       {"links to folders are recorded but not entered",
        {{"C:\\", {Dir("A")}},
         {"C:\\A\\", {Link("up"), File("f")}},
@@ -128,8 +163,8 @@ TEST(ListBuilder, WalkOrderAndFolderNumbers) {
        {"C:"},
        {"C:", "C:\\A", "C:\\A\\up"},
        {"1=f"}},
-      {"a line break in a name cannot split a line",
-       {{"C:\\", {File("a\nb"), Dir("c\rd")}}, {"C:\\c?d\\", {File("e")}}},
+      {"a line break in a name cannot split a line; the folder is listed by its own name",
+       {{"C:\\", {File("a\nb"), Dir("c\rd")}}, {"C:\\c\rd\\", {File("e")}}},
        {"C:"},
        {"C:", "C:\\c?d"},
        {"0=a?b", "1=e"}},
@@ -242,6 +277,118 @@ TEST(ListBuilder, StopIsHonouredWithinOneEntry) {
   }
 }
 
+// A tree big enough for several hand-overs between the two threads: three
+// levels of ten sub-folders under each drive root, twenty files per folder
+// listed among the sub-folders, some folders unreadable and some links.
+FakeTree BigTree(const Strings& drives) {
+  FakeTree tree;
+  int n = 0;
+  std::vector<std::string> level = {};
+  for (const std::string& d : drives) level.push_back(d + "\\");
+  for (int depth = 0; depth <= 3; ++depth) {
+    std::vector<std::string> below;
+    for (const std::string& dir : level) {
+      if (++n % 7 == 0) continue;  // cannot be listed
+      std::vector<DirEntry>& entries = tree.folders[dir];
+      for (int i = 0; i < 20; ++i) {
+        entries.push_back(File("f" + std::to_string(i) + ".txt", static_cast<uint64_t>(i) * 1000));
+        if (depth < 3 && i % 2 == 0) {
+          const std::string name = "d" + std::to_string(i / 2);
+          entries.push_back(i % 11 == 10 ? Link(name) : Dir(name));
+          if (i % 11 != 10) below.push_back(dir + name + "\\");
+        }
+      }
+    }
+    level = below;
+  }
+  return tree;
+}
+
+// The walk as a plain recursive two-pass listing of the fake's folders.
+void ReferenceWalk(const FakeTree& tree, const std::string& path, Strings& folders,
+                   Strings& files) {
+  const auto it = tree.folders.find(path + "\\");
+  if (it == tree.folders.end()) return;
+  const size_t number = folders.size() - 1;
+  for (const DirEntry& e : it->second) {
+    if (!e.isFolder()) files.push_back(std::to_string(number) + "=" + e.name);
+  }
+  for (const DirEntry& e : it->second) {
+    if (!e.isFolder()) continue;
+    folders.push_back(path + "\\" + e.name);
+    if (!e.link) ReferenceWalk(tree, path + "\\" + e.name, folders, files);
+  }
+}
+
+TEST(ListBuilder, BigTreeKeepsWalkOrderAcrossHandOvers) {
+  FakeTree tree = BigTree({"C:", "D:"});
+  Strings folders, files;
+  for (const char* root : {"C:", "D:"}) {
+    folders.push_back(root);
+    ReferenceWalk(tree, root, folders, files);
+  }
+  ASSERT_GT(files.size(), 20000u);
+  SearchList list;
+  std::atomic<uint8_t> stop{0};
+  ASSERT_FALSE(BuildDrives({"C:", "D:"}, tree, list, stop, nullptr));
+  EXPECT_EQ(FolderTexts(list), folders);
+  EXPECT_EQ(FileTexts(list), files);
+  ASSERT_EQ(list.FileInfoList.size(), files.size());
+  EXPECT_EQ(list.FileInfoList.sizeKB(files.size() - 1), 18u);  // f19.txt: 19,000 bytes
+}
+
+TEST(ListBuilder, EachNameIsConvertedInItsOwnFolder) {
+  // The Windows source looks up short names in that folder.
+  SearchList one;
+  one.FolderList.append("C:");
+  one.FolderInfoList.appendRoot();
+  FakeTree small;
+  small.folders["C:\\"] = {Dir("A"), File("x")};
+  small.folders["C:\\A\\"] = {Dir("B"), File("y")};
+  small.folders["C:\\A\\B\\"] = {File("z")};
+  std::atomic<uint8_t> stop{0};
+  ASSERT_TRUE(WalkFolder("C:", small, one, stop));
+  EXPECT_EQ(
+      small.convertedIn,
+      (std::map<std::string, std::string>{
+          {"A", "C:\\"}, {"x", "C:\\"}, {"B", "C:\\A\\"}, {"y", "C:\\A\\"}, {"z", "C:\\A\\B\\"}}));
+}
+
+TEST(ListBuilder, FailureOrStopOnEitherSideEndsBothThreads) {
+  struct Case {
+    const char* what;
+    int throwOnNext, throwOnConvert, stopOnConvert;
+    bool throws;
+  };
+  // Deep in the walk, with batches waiting; and early, while the listing
+  // thread waits for room.
+  const Case cases[] = {
+      {"listing fails", 5000, 0, 0, true},
+      {"converting fails", 0, 100, 0, true},
+      {"stop seen while storing", 0, 0, 100, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeTree tree = BigTree({"C:", "D:"});
+    std::atomic<uint8_t> stop{0};
+    tree.stopFlag = &stop;
+    tree.throwOnNext = c.throwOnNext;
+    tree.throwOnConvert = c.throwOnConvert;
+    tree.stopOnConvert = c.stopOnConvert;
+    SearchList list;
+    if (c.throws) {
+      EXPECT_THROW(BuildDrives({"C:", "D:"}, tree, list, stop, nullptr), std::runtime_error);
+    } else {
+      EXPECT_TRUE(BuildDrives({"C:", "D:"}, tree, list, stop, nullptr));
+      // The root line and the hundred entries converted up to the stop.
+      EXPECT_EQ(list.FileList.size() + list.FolderList.size(), 101u);
+    }
+    EXPECT_EQ(tree.openNow, 0);
+    EXPECT_EQ(list.FolderInfoList.size(), list.FolderList.size());
+    EXPECT_EQ(list.FileInfoList.size(), list.FileList.size());
+  }
+}
+
 TEST(ListBuilder, StopRequestedBeforeTheStartBuildsNothing) {
   FakeTree tree;
   tree.folders["C:\\"] = {File("1")};
@@ -267,31 +414,47 @@ TEST(ListBuilder, PerDriveCountsMatchTheBlocks) {
   EXPECT_EQ(DriveCountsText(files), "C=3\r\nD=1\r\n");
 }
 
-// A folder chain of any depth, made up as it is listed: each level (the root is level 1) holds one
-// file and one sub-folder "d" until `depth` levels exist.
+// A folder chain of any depth, made up as it is listed: each level (the root
+// is level 1) holds one file "f" and one sub-folder "d" until `depth` levels
+// exist. Records the stack addresses seen while listing.
 class ChainTree : public DirectorySource {
  public:
   explicit ChainTree(int depth) : depth_(depth) {}
+  uintptr_t stackLow = UINTPTR_MAX, stackHigh = 0;
+
+  std::string FolderPath(std::string_view path) override { return std::string(path) + "\\"; }
+  void AppendName(std::string& path, std::string_view name) override {
+    path.append(name);
+    path += '\\';
+  }
   bool OpenFolder(const std::string& dir) override {
+    const char here = 0;
+    stackLow = std::min(stackLow, reinterpret_cast<uintptr_t>(&here));
+    stackHigh = std::max(stackHigh, reinterpret_cast<uintptr_t>(&here));
     level_ = 0;
     for (char ch : dir) level_ += ch == '\\';
     pos_ = 0;
     return true;
   }
-  bool NextEntry(DirEntry& e) override {
+  bool NextEntry(RawEntry& e) override {
+    e = RawEntry();
     if (pos_ == 0) {
       ++pos_;
-      e = File("f");
+      e.name = "f";
       return true;
     }
     if (pos_ == 1 && level_ <= depth_) {
       ++pos_;
-      e = Dir("d");
+      e.name = "d";
+      e.attributes = kAttrDirectory;
       return true;
     }
     return false;
   }
   void CloseFolder() override {}
+  void Convert(const RawEntry& raw, const std::string&, DirEntry& out) override {
+    out = File(std::string(raw.name), raw.size, raw.attributes);
+  }
 
  private:
   int depth_, level_ = 0, pos_ = 0;
@@ -301,6 +464,7 @@ struct DeepRun {
   int depth;
   SearchList list;
   bool stopped = true;
+  uintptr_t listingStack = 0;
 };
 
 void* RunDeep(void* arg) {
@@ -308,12 +472,14 @@ void* RunDeep(void* arg) {
   ChainTree tree(run->depth);
   std::atomic<uint8_t> stop{0};
   run->stopped = BuildDrives({"C:"}, tree, run->list, stop, nullptr);
+  run->listingStack = tree.stackHigh - tree.stackLow;
   return nullptr;
 }
 
-TEST(ListBuilder, DeepTreeBuildsOnASmallStack) {
-  // 10,000 levels on a 256 KB stack: a walk that recursed per level would
-  // need far more than that.
+TEST(ListBuilder, DeepTreeBuildsWithoutStackPerLevel) {
+  // 10,000 levels, stored on a 256 KB stack; the listing thread lists every
+  // level from the same stack depth. A walk that recursed per level would
+  // need far more than either.
   DeepRun run;
   run.depth = 10000;
   pthread_attr_t attr;
@@ -325,6 +491,7 @@ TEST(ListBuilder, DeepTreeBuildsOnASmallStack) {
   pthread_attr_destroy(&attr);
 
   EXPECT_FALSE(run.stopped);
+  EXPECT_LT(run.listingStack, 4096u);
   ASSERT_EQ(run.list.FolderList.size(), 10001u);
   ASSERT_EQ(run.list.FileList.size(), 10001u);
   EXPECT_EQ(run.list.FolderList.path(10000).size(), 2u + 2u * 10000u);
