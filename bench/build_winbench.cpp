@@ -1,16 +1,30 @@
-// Speed and memory of a search-list build against the bare cost of listing
-// the same folders.
+// Speed, memory and stop latency of a search-list build under Wine.
 //
-//   build_winbench [folder [entries]]     (default D:\buildbench, 200000)
+//   build_winbench [folder [entries]]           (default D:\buildbench, 200000)
+//   build_winbench --stop [folder [entries]]    (default D:\stopbench, 1000000)
 //
-// Makes a tree of at least `entries` files and folders under `folder` unless
-// the marker file there says it already holds one of that size, then times,
-// best of three rounds each:
-//   walk      a minimal one-pass walk: FindFirstFileExW (basic information,
-//             large fetch) per folder, entries counted, nothing converted;
-//   two-pass  the same walk listing every folder twice (files, then folders);
-//   build     the whole build of a search list of the tree.
-// Prints entries per second, build/walk, and the peak memory of the process.
+// Both make a tree of at least `entries` files and folders under `folder`
+// unless the marker file there says it already holds one of that size.
+//
+// Speed: rounds (BENCH_ROUNDS, default 7) of
+//   walk   a minimal one-pass walk: FindFirstFileExW (basic information,
+//          large fetch) per folder, entries counted, nothing converted;
+//   build  the whole build of a search list of the tree;
+// in alternating order, so that a slower or faster spell of the machine
+// falls on both. Prints the best and the median of each, the median of the
+// per-round ratios build/walk, the cost of listing every folder twice
+// (best of three), and the peak memory of the process.
+//
+// Stop: stores a search list of every drive (D: holds the tree) in a data
+// folder of its own and opens the main window on it. For upmode 1 and 0 it
+// then starts builds the way the window does (StartListBuild: the real build
+// thread and its progress hand-overs) and stops each after a different time
+// through the stop button's handler (CancelBtnClick: the stop request and
+// the window's wait, which serves the worker's calls). Prints the time from
+// the stop request until the build thread has ended and the window is idle
+// again, how much of it is reloading the stored list (upmode 0), and the
+// round trips of a message sent to the window from another thread, idle and
+// while builds run. Ends with one complete build from the window.
 #include <windows.h>
 // The other system headers build on the types of windows.h.
 #include <psapi.h>
@@ -19,12 +33,21 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
+#include "app/vemko_searcher_win.h"
 #include "platform/dir_enum_win.h"
 #include "searchlist/list_builder.h"
+#include "searchlist/list_files.h"
 
 namespace {
+
+using filvex::SearchList;
 
 // <chrono> cannot be used: its micro sign does not exist in the execution
 // character set the sources are compiled to.
@@ -37,6 +60,25 @@ double Now() {
   LARGE_INTEGER t;
   QueryPerformanceCounter(&t);
   return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+double Max(const std::vector<double>& v) {
+  return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+double Min(const std::vector<double>& v) {
+  return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+// The value below which `share` of the samples lie.
+double Quantile(std::vector<double> v, double share) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<size_t>(share * static_cast<double>(v.size())))];
 }
 
 bool MakeFileW(const std::wstring& path) {
@@ -72,6 +114,25 @@ long long MakeTree(const std::wstring& root, long long entries) {
     }
   }
   return made;
+}
+
+// Makes the tree unless its marker (the entry count of a finished tree) says
+// it is there.
+void EnsureTree(const std::wstring& folderW, long long wanted) {
+  const std::wstring marker = folderW + L"\\tree-made.txt";
+  long long have = 0;
+  if (FILE* m = _wfopen(marker.c_str(), L"r")) {
+    if (std::fscanf(m, "%lld", &have) != 1) have = 0;
+    std::fclose(m);
+  }
+  if (have >= wanted) return;
+  const double t0 = Now();
+  const long long made = MakeTree(folderW, wanted);
+  std::printf("tree made: %lld new entries in %.1f s\n", made, Now() - t0);
+  if (FILE* m = _wfopen(marker.c_str(), L"w")) {
+    std::fprintf(m, "%lld\n", wanted);
+    std::fclose(m);
+  }
 }
 
 long long WalkOnePass(const std::wstring& dir) {
@@ -126,74 +187,301 @@ long long WalkTwoPass(const std::wstring& dir) {
   return n;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::string folder = argc > 1 ? argv[1] : "D:\\buildbench";
-  const long long wanted = argc > 2 ? std::atoll(argv[2]) : 200000;
-  const std::wstring folderW = filvex::WidePathForFind(folder);
-
-  // The marker holds the entry count of a finished tree.
-  const std::wstring marker = folderW + L"\\tree-made.txt";
-  long long have = 0;
-  if (FILE* m = _wfopen(marker.c_str(), L"r")) {
-    if (std::fscanf(m, "%lld", &have) != 1) have = 0;
-    std::fclose(m);
-  }
-  if (have < wanted) {
-    const double t0 = Now();
-    const long long made = MakeTree(folderW, wanted);
-    std::printf("tree made: %lld new entries in %.1f s\n", made, Now() - t0);
-    if (FILE* m = _wfopen(marker.c_str(), L"w")) {
-      std::fprintf(m, "%lld\n", wanted);
-      std::fclose(m);
-    }
-  }
-
-  WalkOnePass(folderW);  // warm the caches once
-  double walk = 1e9, twoPass = 1e9, build = 1e9;
-  long long walked = 0, walkedTwice = 0;
-  size_t built = 0, listBytes = 0;
-  for (int round = 0; round < 3; ++round) {
-    double t0 = Now();
-    walked = WalkOnePass(folderW);
-    double t1 = Now();
-    walk = std::min(walk, t1 - t0);
-    if (std::getenv("BENCH_VERBOSE")) std::printf("round %d: walk %.3f s\n", round, t1 - t0);
-
-    t0 = Now();
-    walkedTwice = WalkTwoPass(folderW);
-    t1 = Now();
-    twoPass = std::min(twoPass, t1 - t0);
-
-    filvex::SearchList list;
-    std::atomic<uint8_t> stop{0};
-    t0 = Now();
-    {
-      filvex::WinDirectorySource source;
-      list.FolderList.append(folder);
-      list.FolderInfoList.appendRoot();
-      filvex::WalkFolder(folder, source, list, stop);
-    }
-    t1 = Now();
-    build = std::min(build, t1 - t0);
-    if (std::getenv("BENCH_VERBOSE")) std::printf("round %d: build %.3f s\n", round, t1 - t0);
-    built = list.FolderList.size() - 1 + list.FileList.size();
-    listBytes = list.memoryBytes();
-  }
-
+void PrintMemory() {
   PROCESS_MEMORY_COUNTERS pmc = {};
   pmc.cb = sizeof pmc;
   GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+  std::printf("process peak working set %.1f MB, peak private %.1f MB\n",
+              pmc.PeakWorkingSetSize / 1048576.0, pmc.PeakPagefileUsage / 1048576.0);
+}
 
-  std::printf("entries: walk %lld, two-pass %lld, build %zu\n", walked, walkedTwice, built);
-  std::printf("walk      %8.3f s  %10.0f entries/s\n", walk, walked / walk);
-  std::printf("two-pass  %8.3f s  %10.0f entries/s  (%.2fx walk)\n", twoPass, walkedTwice / twoPass,
-              twoPass / walk);
-  std::printf("build     %8.3f s  %10.0f entries/s  (%.2fx walk, target <= 1.00x)\n", build,
-              built / build, build / walk);
-  std::printf("list memory %.1f MB; process peak working set %.1f MB, peak private %.1f MB\n",
-              listBytes / 1048576.0, pmc.PeakWorkingSetSize / 1048576.0,
-              pmc.PeakPagefileUsage / 1048576.0);
+// Processor time the whole machine has spent busy so far, in seconds summed
+// over all processors (what the system's counters say; 0 when they cannot be
+// read).
+double MachineBusy() {
+  FILETIME idle, kernel, user;
+  if (!GetSystemTimes(&idle, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+           1e7;
+  };
+  return seconds(kernel) - seconds(idle) + seconds(user);  // kernel time includes idle time
+}
+
+// Runs fn once; returns its wall time and sets *cores to the processors kept
+// busy on average meanwhile (this process, Wine's server and everything else).
+template <class Fn>
+double Timed(Fn fn, double* cores) {
+  const double b0 = MachineBusy(), t0 = Now();
+  fn();
+  const double wall = Now() - t0;
+  *cores = (MachineBusy() - b0) / wall;
+  return wall;
+}
+
+int RunSpeed(const std::string& folder, long long wanted) {
+  const std::wstring folderW = filvex::WidePathForFind(folder);
+  EnsureTree(folderW, wanted);
+  const char* roundsText = std::getenv("BENCH_ROUNDS");
+  const int rounds = std::max(1, roundsText ? std::atoi(roundsText) : 7);
+  // The walk keeps about one processor busy (with Wine's server), the build
+  // a little more; a round in which the machine was busier shared it with
+  // other work and is not counted, up to five times the rounds asked for.
+  const char* coresText = std::getenv("BENCH_MAX_CORES");
+  const double maxCores = coresText ? std::atof(coresText) : 1.5;
+  const bool verbose = std::getenv("BENCH_VERBOSE") != nullptr;
+
+  WalkOnePass(folderW);  // warm the caches once
+  std::vector<double> walks, builds, ratios;
+  long long walked = 0;
+  size_t built = 0, listBytes = 0;
+  int attempts = 0;
+  for (; static_cast<int>(walks.size()) < rounds && attempts < 5 * rounds; ++attempts) {
+    double walk = 0, build = 0, walkCores = 0, buildCores = 0;
+    for (int step = 0; step < 2; ++step) {
+      const bool walkNow = (step == 0) == (attempts % 2 == 0);
+      if (walkNow) {
+        walk = Timed([&] { walked = WalkOnePass(folderW); }, &walkCores);
+        continue;
+      }
+      SearchList list;
+      std::atomic<uint8_t> stop{0};
+      build = Timed(
+          [&] {
+            filvex::WinDirectorySource source;
+            list.FolderList.append(folder);
+            list.FolderInfoList.appendRoot();
+            filvex::WalkFolder(folder, source, list, stop);
+          },
+          &buildCores);
+      built = list.FolderList.size() - 1 + list.FileList.size();
+      listBytes = list.memoryBytes();
+    }
+    const bool clean = walkCores <= maxCores && buildCores <= maxCores;
+    if (verbose) {
+      std::printf("round %d: walk %.3f s (%.2f cores busy), build %.3f s (%.2f cores) %.2fx%s\n",
+                  attempts, walk, walkCores, build, buildCores, build / walk,
+                  clean ? "" : "  not counted");
+    }
+    if (!clean) continue;
+    walks.push_back(walk);
+    builds.push_back(build);
+    ratios.push_back(build / walk);
+  }
+  if (walks.empty()) {
+    std::printf("no round had the machine to itself (%d tried)\n", attempts);
+    return 1;
+  }
+  double twoPass = 1e9;
+  long long walkedTwice = 0;
+  for (int round = 0; round < 3; ++round) {
+    const double t0 = Now();
+    walkedTwice = WalkTwoPass(folderW);
+    twoPass = std::min(twoPass, Now() - t0);
+  }
+
+  std::printf("entries: walk %lld, two-pass %lld, build %zu; %zu rounds counted of %d\n", walked,
+              walkedTwice, built, walks.size(), attempts);
+  std::printf("walk      best %6.3f s  median %6.3f s  %8.0f entries/s (best)\n", Min(walks),
+              Median(walks), walked / Min(walks));
+  std::printf("build     best %6.3f s  median %6.3f s  %8.0f entries/s (best)\n", Min(builds),
+              Median(builds), built / Min(builds));
+  std::printf("build/walk: %.2fx of the best times, median of the rounds %.2fx (target <= 1.00x)\n",
+              Min(builds) / Min(walks), Median(ratios));
+  std::printf("two-pass  best %6.3f s  (%.2fx the best walk)\n", twoPass, twoPass / Min(walks));
+  std::printf("list memory %.1f MB; ", listBytes / 1048576.0);
+  PrintMemory();
   return built == static_cast<size_t>(walked) ? 0 : 1;
+}
+
+// Sends WM_NULL to a window from a thread of its own every 10 ms while
+// active and keeps the round trips.
+class Prober {
+ public:
+  explicit Prober(HWND wnd) : wnd_(wnd), thread_([this] { Run(); }) {}
+  ~Prober() {
+    quit_.store(true);
+    thread_.join();
+  }
+  void Begin() { active_.store(true); }
+  // Stops sampling and returns the round trips since Begin, in seconds.
+  std::vector<double> End() {
+    active_.store(false);
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(samples_, {});
+  }
+
+ private:
+  void Run() {
+    while (!quit_.load()) {
+      if (active_.load()) {
+        DWORD_PTR result = 0;
+        const double t0 = Now();
+        SendMessageTimeoutA(wnd_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        const double t = Now() - t0;
+        // Never held across the send: the window thread takes it in End.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (active_.load()) samples_.push_back(t);
+      }
+      Sleep(10);
+    }
+  }
+
+  HWND wnd_;
+  std::atomic<bool> active_{false};
+  std::atomic<bool> quit_{false};
+  std::mutex mutex_;
+  std::vector<double> samples_;
+  std::thread thread_;
+};
+
+// Serves the window's messages for `seconds`, as its message loop would.
+void PumpFor(double seconds) {
+  const double end = Now() + seconds;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    const double left = end - Now();
+    if (left <= 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT);
+  }
+}
+
+void PrintProbes(const char* what, const std::vector<double>& s) {
+  std::printf("  %-34s %5zu round trips: median %6.2f ms, 99%% below %6.2f ms, worst %6.2f ms\n",
+              what, s.size(), Median(s) * 1000, Quantile(s, 0.99) * 1000, Max(s) * 1000);
+}
+
+int RunStop(const std::string& folder, long long wanted) {
+  EnsureTree(filvex::WidePathForFind(folder), wanted);
+
+  // The stored list: every drive, as a complete build leaves it.
+  const std::string program = "C:\\filvex-bench\\stop\\";
+  CreateDirectoryA("C:\\filvex-bench", nullptr);
+  CreateDirectoryA(program.c_str(), nullptr);
+  CreateDirectoryA((program + "data").c_str(), nullptr);
+  std::vector<std::string> drives;
+  filvex::FillDriveList(drives);
+  size_t storedFolders = 0, storedFiles = 0;
+  {
+    SearchList stored;
+    std::atomic<uint8_t> stop{0};
+    const double t0 = Now();
+    {
+      filvex::WinDirectorySource source;
+      filvex::BuildDrives(drives, source, stored, stop, nullptr);
+    }
+    const double t = Now() - t0;
+    storedFolders = stored.FolderList.size();
+    storedFiles = stored.FileList.size();
+    std::printf(
+        "stored list: %zu folders, %zu files of %zu drives, built in %.2f s (%.0f entries/s)\n",
+        storedFolders, storedFiles, drives.size(), t, (storedFolders + storedFiles) / t);
+    filvex::DriveCounts folderCounts, fileCounts;
+    filvex::CountEntriesPerDrive(stored, folderCounts, fileCounts);
+    if (!filvex::SaveListFiles(program + "data", stored, folderCounts, fileCounts)) {
+      std::printf("cannot save the list in %s\n", program.c_str());
+      return 1;
+    }
+  }
+
+  filvex::StartOptions options;
+  options.programFolder = program;
+  options.launcherFolder = program + "no-launcher";
+  filvex::TVemkoSearcher w(options);
+  double t0 = Now();
+  w.Show(SW_SHOWNOACTIVATE);
+  PumpFor(0.2);
+  std::printf("window shown, stored list loaded in %.2f s\n", Now() - t0 - 0.2);
+  Prober prober(w.Handle());
+
+  prober.Begin();
+  PumpFor(2.0);
+  const std::vector<double> idle = prober.End();
+
+  // Stops at these times after the start: early in C:, and across D:.
+  const double delays[] = {0.15, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 3.5};
+  int bad = 0;
+  std::vector<double> building[2];
+  std::vector<double> stops[2];
+  for (int upmode : {1, 0}) {
+    w.Settings.upmode = upmode != 0;
+    for (double delay : delays) {
+      w.StartListBuild();
+      prober.Begin();
+      PumpFor(delay);
+      char walking[64] = {};  // the progress text names the drive being walked
+      GetWindowTextA(w.Panel3, walking, sizeof walking);
+      const double s0 = Now();
+      w.CancelBtnClick();
+      const double stopTime = Now() - s0;
+      std::vector<double> probes = prober.End();
+      building[upmode].insert(building[upmode].end(), probes.begin(), probes.end());
+      stops[upmode].push_back(stopTime);
+      const bool sound = !w.BuildThread && w.BuildCancelled.load() == 1 &&
+                         w.BuildStop.load() == 1 && w.BuildingList.FolderList.size() == 0 &&
+                         w.LiveList.FolderList.size() == storedFolders &&
+                         w.LiveList.FileList.size() == storedFiles;
+      if (!sound) ++bad;
+      if (std::getenv("BENCH_VERBOSE")) {
+        std::printf("upmode %d, stop after %.2f s (walking %.2s): %.1f ms%s\n", upmode, delay,
+                    walking, stopTime * 1000, sound ? "" : "  (window not as before the build)");
+      }
+      PumpFor(0.2);
+    }
+  }
+  std::vector<double> reloads;
+  for (int i = 0; i < 3; ++i) {
+    const double r0 = Now();
+    w.LoadSearchList();
+    reloads.push_back(Now() - r0);
+  }
+
+  // One complete build from the window, searches going on (upmode 1).
+  w.Settings.upmode = true;
+  prober.Begin();
+  t0 = Now();
+  w.StartListBuild();
+  while (!(w.BuildStop.load() == 1 && w.BuildThread && w.BuildThread->Finished())) {
+    PumpFor(0.01);
+  }
+  const double full = Now() - t0;
+  const std::vector<double> during = prober.End();
+  const size_t entries = w.LiveList.FolderList.size() + w.LiveList.FileList.size();
+
+  std::printf(
+      "stop requested mid-walk (%zu times each), until the build thread has ended and the "
+      "window is idle:\n",
+      std::size(delays));
+  std::printf("  upmode 1 (live list untouched): median %6.1f ms, worst %6.1f ms\n",
+              Median(stops[1]) * 1000, Max(stops[1]) * 1000);
+  std::printf(
+      "  upmode 0 (stored list reloaded): median %6.1f ms, worst %6.1f ms; "
+      "reloading alone takes %.1f ms (median)\n",
+      Median(stops[0]) * 1000, Max(stops[0]) * 1000, Median(reloads) * 1000);
+  std::printf("window message round trips (WM_NULL sent from another thread):\n");
+  PrintProbes("idle", idle);
+  PrintProbes("while builds run and stop, upmode 1", building[1]);
+  PrintProbes("while builds run and stop, upmode 0", building[0]);
+  PrintProbes("during the complete build", during);
+  std::printf("complete build from the window: %zu entries in %.2f s (%.0f entries/s)\n", entries,
+              full, entries / full);
+  PrintMemory();
+  if (bad) std::printf("%d stopped builds left the window otherwise than before\n", bad);
+  return bad == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool stopMode = argc > 1 && std::string(argv[1]) == "--stop";
+  const int first = stopMode ? 2 : 1;
+  const std::string folder =
+      argc > first ? argv[first] : (stopMode ? "D:\\stopbench" : "D:\\buildbench");
+  const long long wanted =
+      argc > first + 1 ? std::atoll(argv[first + 1]) : (stopMode ? 1000000 : 200000);
+  return stopMode ? RunStop(folder, wanted) : RunSpeed(folder, wanted);
 }

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Times a search-list build under Wine against a bare walk of the same folder
-# tree (bench/build_winbench.cpp) and prints entries per second, the ratio
-# build/walk and the peak memory.
-#   scripts/bench-build.sh [entries]          (default 200000)
+# Benchmarks of the search-list build under Wine (bench/build_winbench.cpp):
+#  - speed: the build against a bare walk of the same folder tree (entries per
+#    second, the ratio build/walk, peak memory);
+#  - stop: builds of every drive started from the main window and stopped
+#    mid-walk (time until the build has ended and the window is idle, message
+#    round trips of the window while builds run).
+#   scripts/bench-build.sh [entries [stop-entries]]   (default 200000 1000000;
+#                                                      stop-entries 0 skips the stop run)
 # Builds build_winbench in the cross build (FILVEX_WIN_BUILD, default
-# build/win). The tree stays in build/bench-tree, mapped as D:, so that later
-# runs skip making it (making 200,000 entries under Wine takes minutes).
+# build/win). The trees stay in build/bench-tree, mapped as D:, so that later
+# runs skip making them (a million entries take a minute or two under Wine).
+# BENCH_ROUNDS sets the rounds of the speed run (7), BENCH_VERBOSE=1 prints
+# every round and every stop.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 entries=${1:-200000}
+stop_entries=${2:-1000000}
 build=${FILVEX_WIN_BUILD:-$root/build/win}
 export FILVEX_ROOT="$root"
 # shellcheck source=scripts/wine-env.sh
@@ -27,9 +34,23 @@ trap filvex_wine_run_end EXIT
 filvex_wine_run_begin "$run"
 filvex_wine_map_drive d "$root/build/bench-tree" "$WINEPREFIX"
 filvex_wine_install "$build/build_winbench.exe" 'C:\filvex-bench'
+# Wine's environment variables come from the caller's.
+export BENCH_ROUNDS="${BENCH_ROUNDS:-7}"
 rc=0
+echo "== speed: build against a bare walk of D:\\buildbench (uptime: $(uptime | sed 's/.*load/load/'))"
 filvex_wine_exec 3600 "$run/out/bench" 'C:\filvex-bench\build_winbench.exe' 'D:\buildbench' \
   "$entries" || rc=$?
 iconv -f CP932 -t UTF-8 "$run/out/bench.out" || cat "$run/out/bench.out"
 [ "$rc" -eq 0 ] || echo "bench-build: build_winbench ended with status $rc" >&2
+if [ "$stop_entries" -gt 0 ]; then
+  echo "== stop: builds of every drive from the window (uptime: $(uptime | sed 's/.*load/load/'))"
+  src=0
+  filvex_wine_exec 3600 "$run/out/stop" 'C:\filvex-bench\build_winbench.exe' --stop \
+    'D:\stopbench' "$stop_entries" || src=$?
+  iconv -f CP932 -t UTF-8 "$run/out/stop.out" || cat "$run/out/stop.out"
+  if [ "$src" -ne 0 ]; then
+    echo "bench-build: build_winbench --stop ended with status $src" >&2
+    rc=$src
+  fi
+fi
 exit "$rc"
