@@ -28,29 +28,10 @@ bool IsDotName(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-// Keeps "insert a disk" boxes away from the calling thread.
-constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
-
-// The quiet error mode for one scope.
-class QuietErrors {
- public:
-  QuietErrors() : quiet_(SetThreadErrorMode(kQuietErrorMode, &old_) != FALSE) {}
-  QuietErrors(const QuietErrors&) = delete;
-  QuietErrors& operator=(const QuietErrors&) = delete;
-  ~QuietErrors() {
-    if (quiet_) SetThreadErrorMode(old_, nullptr);
-  }
-
- private:
-  DWORD old_ = 0;
-  bool quiet_;
-};
-
 // The short 8.3 name of dirW + name, or empty when the file system keeps none
 // (or it equals the long name).
 std::wstring ShortNameOf(const std::wstring& dirW, const wchar_t* name) {
   const std::wstring full = dirW + name;
-  QuietErrors quiet;
   DWORD len = GetShortPathNameW(full.c_str(), nullptr, 0);
   if (len == 0) return {};
   std::wstring path(len, L'\0');
@@ -81,8 +62,8 @@ void PutDigits(char* out, unsigned value, int width) {
   }
 }
 
-// The ANSI form of a listed name of `len` characters into `out` (its buffer
-// reused): plain ASCII is copied, anything else converted without best fit.
+// The ANSI form of a listed name of `len` characters into `out`, its buffer
+// reused: plain ASCII is copied, anything else converted without best fit.
 // False when a character had no ANSI form and became the replacement
 // character.
 bool AnsiName(const wchar_t* name, size_t len, std::string& out) {
@@ -93,12 +74,16 @@ bool AnsiName(const wchar_t* name, size_t len, std::string& out) {
     for (size_t i = 0; i < len; ++i) out[i] = static_cast<char>(name[i]);
     return true;
   }
-  bool lossy = false;
-  out = AnsiFromWide(name, len, &lossy);
-  return !lossy;
+  out.resize(len * 2);  // a CP932 character takes at most two bytes
+  BOOL usedDefault = FALSE;
+  const int n =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, static_cast<int>(len), out.data(),
+                          static_cast<int>(out.size()), nullptr, &usedDefault);
+  out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return n > 0 && usedDefault == FALSE;
 }
 
-// For a name without an ANSI form: replaces `out` by the short name of
+// For a name without an ANSI form: replaces `out` by the short 8.3 name of
 // dirW + name (NUL-terminated), which opens the same file, when there is one
 // with an ANSI form. Rare: one more file-system call for this entry only.
 void UseShortName(const std::wstring& dirW, const wchar_t* name, std::string& out) {
@@ -109,60 +94,60 @@ void UseShortName(const std::wstring& dirW, const wchar_t* name, std::string& ou
   if (!lossy && !shortAnsi.empty()) out = std::move(shortAnsi);
 }
 
-FILETIME FileTimeOf(uint64_t ticks) {
-  FILETIME t;
-  t.dwLowDateTime = static_cast<DWORD>(ticks);
-  t.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  return t;
-}
-
 uint64_t TicksOf(const FILETIME& t) {
   return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
 }  // namespace
 
-void DateTextCache::Text(const FILETIME& utc, char out[kDateTextLen]) {
+bool DateTextCache::Text(const FILETIME& utc, char out[kDateTextLen], PackedDate* packed) {
   constexpr uint64_t kTicksPerMinute = 600000000;  // 100 ns ticks
-  const uint64_t minute =
-      ((static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime) / kTicksPerMinute;
-  if (minute != minute_) {
+  const uint64_t ticks = TicksOf(utc);
+  if (!cached_ || ticks - minuteStart_ >= kTicksPerMinute) {
     FileTimeText(utc, text_);
-    minute_ = minute;
+    packs_ = PackDateText(std::string_view(text_, kDateTextLen), &packed_);
+    minuteStart_ = ticks - ticks % kTicksPerMinute;
+    cached_ = true;
   }
   std::memcpy(out, text_, kDateTextLen);
+  *packed = packed_;
+  return packs_;
 }
 
 void EntryFromFindData(const WIN32_FIND_DATAW& d, const std::wstring& dirW, DirEntry& e,
                        DateTextCache* dates) {
   e.attributes = d.dwFileAttributes;
-  if (dates) {
-    dates->Text(d.ftLastWriteTime, e.written);
-  } else {
-    FileTimeText(d.ftLastWriteTime, e.written);
-  }
   // Many files (and every file under some file systems) carry equal times;
   // one conversion then serves both.
-  if (CompareFileTime(&d.ftCreationTime, &d.ftLastWriteTime) == 0) {
-    std::memcpy(e.created, e.written, kDateTextLen);
-  } else if (dates) {
-    dates->Text(d.ftCreationTime, e.created);
+  const bool sameTimes = TicksOf(d.ftCreationTime) == TicksOf(d.ftLastWriteTime);
+  if (dates) {
+    bool packs = dates->Text(d.ftLastWriteTime, e.written, &e.writtenPacked);
+    if (sameTimes) {
+      std::memcpy(e.created, e.written, kDateTextLen);
+      e.createdPacked = e.writtenPacked;
+    } else {
+      packs = dates->Text(d.ftCreationTime, e.created, &e.createdPacked) && packs;
+    }
+    e.datesPacked = packs;
   } else {
-    FileTimeText(d.ftCreationTime, e.created);
+    FileTimeText(d.ftLastWriteTime, e.written);
+    if (sameTimes) {
+      std::memcpy(e.created, e.written, kDateTextLen);
+    } else {
+      FileTimeText(d.ftCreationTime, e.created);
+    }
+    e.datesPacked = false;
   }
   e.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-  e.name = AnsiEntryName(d.cFileName, dirW);
-  e.link = IsLinkToFolder(d);
-}
-
-bool IsLinkToFolder(const WIN32_FIND_DATAW& d) {
+  const size_t len = std::wcslen(d.cFileName);
+  if (!AnsiName(d.cFileName, len, e.name)) UseShortName(dirW, d.cFileName, e.name);
   // Junctions and symbolic links lead elsewhere (possibly back up); other
   // reparse points on folders (cloud placeholders, deduplicated folders) are
   // ordinary folders to walk. dwReserved0 holds the tag; 0 means the file
   // system did not say, which is taken as a link.
   const bool reparse = (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  return reparse && (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-         (d.dwReserved0 == 0 || IsReparseTagNameSurrogate(d.dwReserved0));
+  e.link = reparse && (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (d.dwReserved0 == 0 || IsReparseTagNameSurrogate(d.dwReserved0));
 }
 
 std::wstring WideFromAnsi(std::string_view text) {
@@ -242,83 +227,38 @@ void FillDriveList(std::vector<std::string>& list) {
   }
 }
 
+WinDirectorySource::WinDirectorySource() {
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldErrorMode_);
+}
+
 WinDirectorySource::~WinDirectorySource() {
   CloseFolder();
+  SetThreadErrorMode(oldErrorMode_, nullptr);
 }
 
-std::string WinDirectorySource::FolderPath(std::string_view path) {
-  std::wstring wide = WidePathForFind(path);
-  if (wide.empty() || wide.back() != L'\\') wide += L'\\';
-  return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
-}
-
-void WinDirectorySource::AppendName(std::string& folderPath, std::string_view rawName) {
-  static constexpr wchar_t kSeparator = L'\\';
-  folderPath.append(rawName);
-  folderPath.append(reinterpret_cast<const char*>(&kSeparator), sizeof kSeparator);
-}
-
-bool WinDirectorySource::OpenFolder(const std::string& folderPath) {
+bool WinDirectorySource::OpenFolder(const std::string& dir) {
   CloseFolder();
-  const size_t len = folderPath.size() / sizeof(wchar_t);
-  pattern_.resize(len);
-  std::memcpy(pattern_.data(), folderPath.data(), len * sizeof(wchar_t));
-  pattern_ += L'*';
-  // Kept until CloseFolder, which the walk calls on this same thread, so the
-  // listing calls in between are covered too.
-  quiet_ = SetThreadErrorMode(kQuietErrorMode, &oldErrorMode_) != FALSE;
+  dirW_ = WidePathForFind(dir);
+  pattern_.assign(dirW_).push_back(L'*');
   find_.reset(FindFirstW(pattern_, &data_));
   pending_ = static_cast<bool>(find_);
-  if (!pending_) CloseFolder();
   return pending_;
 }
 
-bool WinDirectorySource::NextEntry(RawEntry& entry) {
+bool WinDirectorySource::NextEntry(DirEntry& entry) {
   if (!find_) return false;
   for (;;) {
     if (!pending_ && !FindNextFileW(find_.get(), &data_)) return false;
     pending_ = false;
     if (!IsDotName(data_.cFileName)) break;
   }
-  entry.attributes = data_.dwFileAttributes;
-  entry.link = IsLinkToFolder(data_);
-  entry.size = (static_cast<uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
-  entry.created = TicksOf(data_.ftCreationTime);
-  entry.written = TicksOf(data_.ftLastWriteTime);
-  entry.name = std::string_view(reinterpret_cast<const char*>(data_.cFileName),
-                                std::wcslen(data_.cFileName) * sizeof(wchar_t));
+  EntryFromFindData(data_, dirW_, entry, &dates_);
   return true;
 }
 
 void WinDirectorySource::CloseFolder() {
   find_.reset();
   pending_ = false;
-  if (quiet_) {
-    SetThreadErrorMode(oldErrorMode_, nullptr);
-    quiet_ = false;
-  }
-}
-
-void WinDirectorySource::Convert(const RawEntry& raw, const std::string& dir, DirEntry& out) {
-  out.attributes = raw.attributes;
-  out.size = raw.size;
-  out.link = raw.link;
-  dates_.Text(FileTimeOf(raw.written), out.written);
-  // Many files (and every file under some file systems) carry equal times;
-  // one conversion then serves both.
-  if (raw.created == raw.written) {
-    std::memcpy(out.created, out.written, kDateTextLen);
-  } else {
-    dates_.Text(FileTimeOf(raw.created), out.created);
-  }
-  const size_t len = raw.name.size() / sizeof(wchar_t);
-  nameW_.resize(len);
-  std::memcpy(nameW_.data(), raw.name.data(), len * sizeof(wchar_t));
-  // The storing side knows the folder by its ANSI path, whose parts open the
-  // same folders as the listed ones.
-  if (!AnsiName(nameW_.c_str(), len, out.name)) {
-    UseShortName(WidePathForFind(dir), nameW_.c_str(), out.name);
-  }
 }
 
 }  // namespace filvex

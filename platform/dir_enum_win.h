@@ -41,11 +41,16 @@ std::string AnsiEntryName(const wchar_t* name, const std::wstring& dirW);
 // converted, as with the uncached conversion.
 class DateTextCache {
  public:
-  void Text(const FILETIME& utc, char out[kDateTextLen]);
+  // Writes the date text of `utc`; true when it also packs (years up to
+  // 5695), with the packed date in *packed.
+  bool Text(const FILETIME& utc, char out[kDateTextLen], PackedDate* packed);
 
  private:
-  uint64_t minute_ = UINT64_MAX;
+  bool cached_ = false;
+  uint64_t minuteStart_ = 0;  // first 100 ns tick of the cached minute
   char text_[kDateTextLen] = {};
+  PackedDate packed_ = 0;
+  bool packs_ = false;
 };
 
 // Fills `entry` from one result of the find functions; `dirW` is the listed
@@ -70,37 +75,25 @@ bool FindNextEntry(const EntryListing& listing, DirEntry& entry);
 // order, whatever their type.
 void FillDriveList(std::vector<std::string>& list);
 
-// Whether a listed entry is a link to a folder that the walk records but
-// never enters (see DirEntry::link).
-bool IsLinkToFolder(const WIN32_FIND_DATAW& data);
-
-// The directory source of a build. Its folder paths are UTF-16 with the
-// "\\?\" prefix, kept as bytes, and its raw names are the UTF-16 bytes of
-// the listing, so the listing thread converts nothing; Convert does that on
-// the storing thread. Messages for drives without a medium are suppressed on
-// the listing thread while a listing is open, so a build never stops for an
-// "insert a disk" box.
+// The directory source of a build. Messages for drives without a medium are
+// suppressed on the calling thread while the source lives, so a build never
+// stops for an "insert a disk" box; create it on the thread that walks.
 class WinDirectorySource : public DirectorySource {
  public:
+  WinDirectorySource();
   ~WinDirectorySource() override;
-  std::string FolderPath(std::string_view path) override;
-  void AppendName(std::string& folderPath, std::string_view rawName) override;
-  bool OpenFolder(const std::string& folderPath) override;
-  bool NextEntry(RawEntry& entry) override;
+  bool OpenFolder(const std::string& dir) override;
+  bool NextEntry(DirEntry& entry) override;
   void CloseFolder() override;
-  void Convert(const RawEntry& raw, const std::string& dir, DirEntry& out) override;
 
  private:
-  // Listing side.
   win::UniqueFindHandle find_;
+  std::wstring dirW_;
   std::wstring pattern_;
   WIN32_FIND_DATAW data_;
   bool pending_ = false;  // data_ holds an entry not yet handed out
-  bool quiet_ = false;    // the thread's error mode is changed until CloseFolder
-  DWORD oldErrorMode_ = 0;
-  // Converting side.
   DateTextCache dates_;
-  std::wstring nameW_;
+  DWORD oldErrorMode_ = 0;
 };
 
 }  // namespace filvex

@@ -49,8 +49,7 @@ void BuildSearchList(TVemkoSearcher& w, bool upmode) {
   SearchList& target = upmode ? w.BuildingList : w.LiveList;
   bool stopped = true;
   try {
-    // Lists on a thread of its own and converts on this one; the progress
-    // texts come from the listing thread.
+    // Created on this thread: it keeps "no disk in drive" boxes away from it.
     WinDirectorySource source;
     stopped = BuildDrives(w.DriveList, source, target, w.BuildStop, [&w](const std::string& text) {
       win::RunOnUiThread([&] { SetWindowTextA(w.Panel3, text.c_str()); });

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,11 +36,7 @@ DirEntry Link(const std::string& name) {
 }
 
 // Folders keyed by their path with a trailing "\"; a folder missing from the
-// map cannot be listed. Raw names are the names themselves, and both raw time
-// stamps of an entry are the address of the fake's own entry, from which
-// Convert takes the rest. Counts listings and checks that one is open at a
-// time; records on the converting side which folder each name was converted
-// in.
+// map cannot be listed. Counts listings and checks that one is open at a time.
 class FakeTree : public DirectorySource {
  public:
   std::map<std::string, std::vector<DirEntry>> folders;
@@ -52,29 +47,8 @@ class FakeTree : public DirectorySource {
   // Sets *stopFlag when NextEntry has been called this many times (0: never).
   int stopAfter = 0;
   std::atomic<uint8_t>* stopFlag = nullptr;
-  // Throws from NextEntry on this call (0: never).
-  int throwOnNext = 0;
-  // Converting side: throws or sets *stopFlag on this call of Convert (0: never).
-  int throwOnConvert = 0;
-  int stopOnConvert = 0;
-  int converts = 0;
-  std::map<std::string, std::string> convertedIn;  // name -> folder
-  // Lowest and highest stack address seen in OpenFolder.
-  uintptr_t stackLow = UINTPTR_MAX, stackHigh = 0;
 
-  std::string FolderPath(std::string_view path) override {
-    std::string p(path);
-    if (p.empty() || p.back() != '\\') p += '\\';
-    return p;
-  }
-  void AppendName(std::string& path, std::string_view name) override {
-    path.append(name);
-    path += '\\';
-  }
   bool OpenFolder(const std::string& dir) override {
-    const char here = 0;
-    stackLow = std::min(stackLow, reinterpret_cast<uintptr_t>(&here));
-    stackHigh = std::max(stackHigh, reinterpret_cast<uintptr_t>(&here));
     opened.push_back(dir);
     auto it = folders.find(dir);
     if (it == folders.end()) return false;
@@ -83,29 +57,16 @@ class FakeTree : public DirectorySource {
     mostOpen = std::max(mostOpen, ++openNow);
     return true;
   }
-  bool NextEntry(RawEntry& raw) override {
+  bool NextEntry(DirEntry& entry) override {
     ++nextCalls;
-    if (nextCalls == throwOnNext) throw std::runtime_error("listing failed");
     if (stopAfter != 0 && nextCalls == stopAfter) stopFlag->store(1);
     if (!current_ || pos_ == current_->size()) return false;
-    const DirEntry& e = (*current_)[pos_++];
-    raw.attributes = e.attributes;
-    raw.link = e.link;
-    raw.size = e.size;
-    raw.created = raw.written = reinterpret_cast<uintptr_t>(&e);
-    raw.name = e.name;
+    entry = (*current_)[pos_++];
     return true;
   }
   void CloseFolder() override {
     if (current_) --openNow;
     current_ = nullptr;
-  }
-  void Convert(const RawEntry& raw, const std::string& dir, DirEntry& out) override {
-    ++converts;
-    if (converts == throwOnConvert) throw std::runtime_error("converting failed");
-    if (converts == stopOnConvert) stopFlag->store(1);
-    out = *reinterpret_cast<const DirEntry*>(static_cast<uintptr_t>(raw.created));
-    convertedIn[out.name] = dir;
   }
 
  private:
@@ -155,7 +116,11 @@ TEST(ListBuilder, WalkOrderAndFolderNumbers) {
        {"C:", "D:"},
        {"C:", "D:"},
        {"1=y"}},
-      {"names with = kept whole", {{"C:\\", {File("a=b.txt")}}}, {"C:"}, {"C:"}, {"0=a=b.txt"}},
+      {"dot entries are skipped, names with = kept whole",
+       {{"C:\\", {Dir("."), Dir(".."), File("a=b.txt")}}},
+       {"C:"},
+       {"C:"},
+       {"0=a=b.txt"}},
       {"links to folders are recorded but not entered",
        {{"C:\\", {Dir("A")}},
         {"C:\\A\\", {Link("up"), File("f")}},
@@ -163,8 +128,8 @@ TEST(ListBuilder, WalkOrderAndFolderNumbers) {
        {"C:"},
        {"C:", "C:\\A", "C:\\A\\up"},
        {"1=f"}},
-      {"a line break in a name cannot split a line; the folder is listed by its own name",
-       {{"C:\\", {File("a\nb"), Dir("c\rd")}}, {"C:\\c\rd\\", {File("e")}}},
+      {"a line break in a name cannot split a line",
+       {{"C:\\", {File("a\nb"), Dir("c\rd")}}, {"C:\\c?d\\", {File("e")}}},
        {"C:"},
        {"C:", "C:\\c?d"},
        {"0=a?b", "1=e"}},
@@ -217,6 +182,15 @@ TEST(ListBuilder, FolderNumberFiveExample) {
   EXPECT_EQ(list.FolderList.size(), 7u);
 }
 
+// An entry whose source hands its dates over packed as well, the last-write
+// date changed to `written`.
+DirEntry Packed(DirEntry e, const char* written) {
+  std::memcpy(e.written, written, kDateTextLen);
+  e.datesPacked = PackDateText(std::string_view(e.created, kDateTextLen), &e.createdPacked) &&
+                  PackDateText(std::string_view(e.written, kDateTextLen), &e.writtenPacked);
+  return e;
+}
+
 TEST(ListBuilder, InformationLines) {
   struct Case {
     const char* what;
@@ -238,6 +212,10 @@ TEST(ListBuilder, InformationLines) {
       {"an unprintable date is no date", garbage, "1900/01/01 00:002003/07/14 09:05080"},
       {"system hidden folder", File("e", 0, kAttrDirectory | kAttrSystem | kAttrHidden),
        "2003/07/14 09:052003/07/14 09:0523"},
+      {"file dates handed over packed", Packed(File("f", 2048, kAttrArchive), "2011/12/13 14:15"),
+       "2003/07/14 09:052011/12/13 14:15102"},
+      {"folder dates handed over packed", Packed(Dir("g"), "1999/01/02 03:04"),
+       "2003/07/14 09:051999/01/02 03:0420"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -277,13 +255,13 @@ TEST(ListBuilder, StopIsHonouredWithinOneEntry) {
   }
 }
 
-// A tree big enough for several hand-overs between the two threads: three
-// levels of ten sub-folders under each drive root, twenty files per folder
-// listed among the sub-folders, some folders unreadable and some links.
+// A tree of some thousand folders: three levels of ten sub-folders under
+// each drive root, twenty files per folder listed among the sub-folders, some
+// folders unreadable and some links.
 FakeTree BigTree(const Strings& drives) {
   FakeTree tree;
   int n = 0;
-  std::vector<std::string> level = {};
+  std::vector<std::string> level;
   for (const std::string& d : drives) level.push_back(d + "\\");
   for (int depth = 0; depth <= 3; ++depth) {
     std::vector<std::string> below;
@@ -320,7 +298,7 @@ void ReferenceWalk(const FakeTree& tree, const std::string& path, Strings& folde
   }
 }
 
-TEST(ListBuilder, BigTreeKeepsWalkOrderAcrossHandOvers) {
+TEST(ListBuilder, BigTreeGivesTheListsOfATwoPassWalk) {
   FakeTree tree = BigTree({"C:", "D:"});
   Strings folders, files;
   for (const char* root : {"C:", "D:"}) {
@@ -335,58 +313,7 @@ TEST(ListBuilder, BigTreeKeepsWalkOrderAcrossHandOvers) {
   EXPECT_EQ(FileTexts(list), files);
   ASSERT_EQ(list.FileInfoList.size(), files.size());
   EXPECT_EQ(list.FileInfoList.sizeKB(files.size() - 1), 18u);  // f19.txt: 19,000 bytes
-}
-
-TEST(ListBuilder, EachNameIsConvertedInItsOwnFolder) {
-  // The Windows source looks up short names in that folder.
-  SearchList one;
-  one.FolderList.append("C:");
-  one.FolderInfoList.appendRoot();
-  FakeTree small;
-  small.folders["C:\\"] = {Dir("A"), File("x")};
-  small.folders["C:\\A\\"] = {Dir("B"), File("y")};
-  small.folders["C:\\A\\B\\"] = {File("z")};
-  std::atomic<uint8_t> stop{0};
-  ASSERT_TRUE(WalkFolder("C:", small, one, stop));
-  EXPECT_EQ(
-      small.convertedIn,
-      (std::map<std::string, std::string>{
-          {"A", "C:\\"}, {"x", "C:\\"}, {"B", "C:\\A\\"}, {"y", "C:\\A\\"}, {"z", "C:\\A\\B\\"}}));
-}
-
-TEST(ListBuilder, FailureOrStopOnEitherSideEndsBothThreads) {
-  struct Case {
-    const char* what;
-    int throwOnNext, throwOnConvert, stopOnConvert;
-    bool throws;
-  };
-  // Deep in the walk, with batches waiting; and early, while the listing
-  // thread waits for room.
-  const Case cases[] = {
-      {"listing fails", 5000, 0, 0, true},
-      {"converting fails", 0, 100, 0, true},
-      {"stop seen while storing", 0, 0, 100, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    FakeTree tree = BigTree({"C:", "D:"});
-    std::atomic<uint8_t> stop{0};
-    tree.stopFlag = &stop;
-    tree.throwOnNext = c.throwOnNext;
-    tree.throwOnConvert = c.throwOnConvert;
-    tree.stopOnConvert = c.stopOnConvert;
-    SearchList list;
-    if (c.throws) {
-      EXPECT_THROW(BuildDrives({"C:", "D:"}, tree, list, stop, nullptr), std::runtime_error);
-    } else {
-      EXPECT_TRUE(BuildDrives({"C:", "D:"}, tree, list, stop, nullptr));
-      // The root line and the hundred entries converted up to the stop.
-      EXPECT_EQ(list.FileList.size() + list.FolderList.size(), 101u);
-    }
-    EXPECT_EQ(tree.openNow, 0);
-    EXPECT_EQ(list.FolderInfoList.size(), list.FolderList.size());
-    EXPECT_EQ(list.FileInfoList.size(), list.FileList.size());
-  }
+  EXPECT_EQ(tree.mostOpen, 1);
 }
 
 TEST(ListBuilder, StopRequestedBeforeTheStartBuildsNothing) {
@@ -414,47 +341,31 @@ TEST(ListBuilder, PerDriveCountsMatchTheBlocks) {
   EXPECT_EQ(DriveCountsText(files), "C=3\r\nD=1\r\n");
 }
 
-// A folder chain of any depth, made up as it is listed: each level (the root
-// is level 1) holds one file "f" and one sub-folder "d" until `depth` levels
-// exist. Records the stack addresses seen while listing.
+// A folder chain of any depth, made up as it is listed: each level (the root is level 1) holds one
+// file and one sub-folder "d" until `depth` levels exist.
 class ChainTree : public DirectorySource {
  public:
   explicit ChainTree(int depth) : depth_(depth) {}
-  uintptr_t stackLow = UINTPTR_MAX, stackHigh = 0;
-
-  std::string FolderPath(std::string_view path) override { return std::string(path) + "\\"; }
-  void AppendName(std::string& path, std::string_view name) override {
-    path.append(name);
-    path += '\\';
-  }
   bool OpenFolder(const std::string& dir) override {
-    const char here = 0;
-    stackLow = std::min(stackLow, reinterpret_cast<uintptr_t>(&here));
-    stackHigh = std::max(stackHigh, reinterpret_cast<uintptr_t>(&here));
     level_ = 0;
     for (char ch : dir) level_ += ch == '\\';
     pos_ = 0;
     return true;
   }
-  bool NextEntry(RawEntry& e) override {
-    e = RawEntry();
+  bool NextEntry(DirEntry& e) override {
     if (pos_ == 0) {
       ++pos_;
-      e.name = "f";
+      e = File("f");
       return true;
     }
     if (pos_ == 1 && level_ <= depth_) {
       ++pos_;
-      e.name = "d";
-      e.attributes = kAttrDirectory;
+      e = Dir("d");
       return true;
     }
     return false;
   }
   void CloseFolder() override {}
-  void Convert(const RawEntry& raw, const std::string&, DirEntry& out) override {
-    out = File(std::string(raw.name), raw.size, raw.attributes);
-  }
 
  private:
   int depth_, level_ = 0, pos_ = 0;
@@ -464,7 +375,6 @@ struct DeepRun {
   int depth;
   SearchList list;
   bool stopped = true;
-  uintptr_t listingStack = 0;
 };
 
 void* RunDeep(void* arg) {
@@ -472,14 +382,12 @@ void* RunDeep(void* arg) {
   ChainTree tree(run->depth);
   std::atomic<uint8_t> stop{0};
   run->stopped = BuildDrives({"C:"}, tree, run->list, stop, nullptr);
-  run->listingStack = tree.stackHigh - tree.stackLow;
   return nullptr;
 }
 
-TEST(ListBuilder, DeepTreeBuildsWithoutStackPerLevel) {
-  // 10,000 levels, stored on a 256 KB stack; the listing thread lists every
-  // level from the same stack depth. A walk that recursed per level would
-  // need far more than either.
+TEST(ListBuilder, DeepTreeBuildsOnASmallStack) {
+  // 10,000 levels on a 256 KB stack: a walk that recursed per level would
+  // need far more than that.
   DeepRun run;
   run.depth = 10000;
   pthread_attr_t attr;
@@ -491,7 +399,6 @@ TEST(ListBuilder, DeepTreeBuildsWithoutStackPerLevel) {
   pthread_attr_destroy(&attr);
 
   EXPECT_FALSE(run.stopped);
-  EXPECT_LT(run.listingStack, 4096u);
   ASSERT_EQ(run.list.FolderList.size(), 10001u);
   ASSERT_EQ(run.list.FileList.size(), 10001u);
   EXPECT_EQ(run.list.FolderList.path(10000).size(), 2u + 2u * 10000u);

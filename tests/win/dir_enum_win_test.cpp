@@ -294,10 +294,66 @@ TEST(DirEnumWinPaths, DateTexts) {
   EXPECT_EQ(win::FileTimeText(invalid), kUnconvertibleDate);
 }
 
+TEST(DirEnumWinPaths, CachedDateTextsAreTheUncachedOnes) {
+  // One cache over a sequence that stays in a minute, leaves it by one tick
+  // either way, jumps back, and reaches years the packed form cannot hold.
+  SYSTEMTIME st = {};
+  st.wYear = 2003;
+  st.wMonth = 7;
+  st.wDay = 14;
+  st.wHour = 9;
+  st.wMinute = 5;
+  FILETIME local, utc;
+  ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
+  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+  const uint64_t minute = (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+  constexpr uint64_t kMinute = 600000000;
+  const uint64_t year6000 = 1388534400000000000ull;  // 4,400 years after 1601
+  const uint64_t ticks[] = {0,
+                            minute,
+                            minute + kMinute - 1,
+                            minute + kMinute,
+                            minute - 1,
+                            minute + 12345,
+                            year6000,
+                            year6000 + 1,
+                            minute,
+                            0x7FFFFFFFFFFFFFFFull};
+  DateTextCache cache;
+  for (uint64_t t : ticks) {
+    SCOPED_TRACE(t);
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(t);
+    ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+    char text[kDateTextLen];
+    PackedDate packed = 0, expected = 0;
+    const bool packs = cache.Text(ft, text, &packed);
+    const std::string uncached = win::FileTimeText(ft);
+    EXPECT_EQ(std::string(text, kDateTextLen), uncached);
+    EXPECT_EQ(packs, PackDateText(uncached, &expected));
+    if (packs) {
+      EXPECT_EQ(packed, expected);
+    }
+  }
+}
+
 TEST(DirEnumWinPaths, WidePathsForTheFindFunctions) {
   EXPECT_EQ(WidePathForFind("C:\\"), L"\\\\?\\C:\\");
   EXPECT_EQ(WidePathForFind("\\\\server\\share\\"), L"\\\\server\\share\\");
   EXPECT_EQ(WidePathForFind("D:\\表\\"), L"\\\\?\\D:\\\u8868\\");
+}
+
+TEST(DirEnumWinPaths, DiskBoxesAreKeptAwayWhileASourceLives) {
+  const UINT before = GetThreadErrorMode();
+  {
+    WinDirectorySource source;
+    EXPECT_EQ(GetThreadErrorMode() & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX),
+              static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+    DirEntry entry;
+    EXPECT_FALSE(source.OpenFolder("Q:\\"));  // no drive behind the letter
+    EXPECT_FALSE(source.NextEntry(entry));
+  }
+  EXPECT_EQ(GetThreadErrorMode(), before);
 }
 
 }  // namespace
