@@ -195,82 +195,46 @@ void PrintMemory() {
               pmc.PeakWorkingSetSize / 1048576.0, pmc.PeakPagefileUsage / 1048576.0);
 }
 
-// Processor time the whole machine has spent busy so far, in seconds summed
-// over all processors (what the system's counters say; 0 when they cannot be
-// read).
-double MachineBusy() {
-  FILETIME idle, kernel, user;
-  if (!GetSystemTimes(&idle, &kernel, &user)) return 0;
-  auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
-           1e7;
-  };
-  return seconds(kernel) - seconds(idle) + seconds(user);  // kernel time includes idle time
-}
-
-// Runs fn once; returns its wall time and sets *cores to the processors kept
-// busy on average meanwhile (this process, Wine's server and everything else).
-template <class Fn>
-double Timed(Fn fn, double* cores) {
-  const double b0 = MachineBusy(), t0 = Now();
-  fn();
-  const double wall = Now() - t0;
-  *cores = (MachineBusy() - b0) / wall;
-  return wall;
-}
-
 int RunSpeed(const std::string& folder, long long wanted) {
   const std::wstring folderW = filvex::WidePathForFind(folder);
   EnsureTree(folderW, wanted);
   const char* roundsText = std::getenv("BENCH_ROUNDS");
   const int rounds = std::max(1, roundsText ? std::atoi(roundsText) : 7);
-  // The walk keeps about one processor busy (with Wine's server), the build
-  // a little more; a round in which the machine was busier shared it with
-  // other work and is not counted, up to five times the rounds asked for.
-  const char* coresText = std::getenv("BENCH_MAX_CORES");
-  const double maxCores = coresText ? std::atof(coresText) : 1.5;
-  const bool verbose = std::getenv("BENCH_VERBOSE") != nullptr;
 
   WalkOnePass(folderW);  // warm the caches once
   std::vector<double> walks, builds, ratios;
   long long walked = 0;
   size_t built = 0, listBytes = 0;
-  int attempts = 0;
-  for (; static_cast<int>(walks.size()) < rounds && attempts < 5 * rounds; ++attempts) {
-    double walk = 0, build = 0, walkCores = 0, buildCores = 0;
+  for (int round = 0; round < rounds; ++round) {
+    double walk = 0, build = 0;
     for (int step = 0; step < 2; ++step) {
-      const bool walkNow = (step == 0) == (attempts % 2 == 0);
+      const bool walkNow = (step == 0) == (round % 2 == 0);
       if (walkNow) {
-        walk = Timed([&] { walked = WalkOnePass(folderW); }, &walkCores);
+        const double t0 = Now();
+        walked = WalkOnePass(folderW);
+        walk = Now() - t0;
         continue;
       }
       SearchList list;
       std::atomic<uint8_t> stop{0};
-      build = Timed(
-          [&] {
-            filvex::WinDirectorySource source;
-            list.FolderList.append(folder);
-            list.FolderInfoList.appendRoot();
-            filvex::WalkFolder(folder, source, list, stop);
-          },
-          &buildCores);
+      const double t0 = Now();
+      {
+        filvex::WinDirectorySource source;
+        list.FolderList.append(folder);
+        list.FolderInfoList.appendRoot();
+        filvex::WalkFolder(folder, source, list, stop);
+      }
+      build = Now() - t0;
       built = list.FolderList.size() - 1 + list.FileList.size();
       listBytes = list.memoryBytes();
     }
-    const bool clean = walkCores <= maxCores && buildCores <= maxCores;
-    if (verbose) {
-      std::printf("round %d: walk %.3f s (%.2f cores busy), build %.3f s (%.2f cores) %.2fx%s\n",
-                  attempts, walk, walkCores, build, buildCores, build / walk,
-                  clean ? "" : "  not counted");
-    }
-    if (!clean) continue;
     walks.push_back(walk);
     builds.push_back(build);
     ratios.push_back(build / walk);
-  }
-  if (walks.empty()) {
-    std::printf("no round had the machine to itself (%d tried)\n", attempts);
-    return 1;
+    if (std::getenv("BENCH_VERBOSE")) {
+      std::printf("round %d: walk %.3f s, build %.3f s (%.2fx)\n", round, walk, build,
+                  build / walk);
+    }
   }
   double twoPass = 1e9;
   long long walkedTwice = 0;
@@ -280,8 +244,8 @@ int RunSpeed(const std::string& folder, long long wanted) {
     twoPass = std::min(twoPass, Now() - t0);
   }
 
-  std::printf("entries: walk %lld, two-pass %lld, build %zu; %zu rounds counted of %d\n", walked,
-              walkedTwice, built, walks.size(), attempts);
+  std::printf("entries: walk %lld, two-pass %lld, build %zu; %d rounds\n", walked, walkedTwice,
+              built, rounds);
   std::printf("walk      best %6.3f s  median %6.3f s  %8.0f entries/s (best)\n", Min(walks),
               Median(walks), walked / Min(walks));
   std::printf("build     best %6.3f s  median %6.3f s  %8.0f entries/s (best)\n", Min(builds),

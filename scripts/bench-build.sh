@@ -12,6 +12,14 @@
 # runs skip making them (a million entries take a minute or two under Wine).
 # BENCH_ROUNDS sets the rounds of the speed run (7), BENCH_VERBOSE=1 prints
 # every round and every stop.
+#
+# BENCH_AWAKE=1 keeps the processors awake with a busy loop at the lowest
+# priority while the benchmarks run. Under Wine every directory listing is a
+# few round trips to the Wine server; on a virtual machine whose idle
+# processors sleep, each wake-up passes through the hypervisor and the same
+# walk takes several times as long, varying with whatever else runs. Kept
+# awake, the figures are steady and show the program's own cost; the loop
+# yields to every other task.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,20 +38,32 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-toolchain
 cmake --build "$build" -j "${FILVEX_JOBS:-2}" --target build_winbench
 
 run="$root/build/wine-runs/bench-build"
-trap filvex_wine_run_end EXIT
+awake_pid=
+finish() {
+  if [ -n "$awake_pid" ]; then
+    kill "$awake_pid" 2>/dev/null || true
+    wait "$awake_pid" 2>/dev/null || true
+  fi
+  filvex_wine_run_end
+}
+trap finish EXIT
+if [ "${BENCH_AWAKE:-0}" = 1 ]; then
+  nice -n 19 bash -c 'while :; do :; done' &
+  awake_pid=$!
+fi
 filvex_wine_run_begin "$run"
 filvex_wine_map_drive d "$root/build/bench-tree" "$WINEPREFIX"
 filvex_wine_install "$build/build_winbench.exe" 'C:\filvex-bench'
 # Wine's environment variables come from the caller's.
 export BENCH_ROUNDS="${BENCH_ROUNDS:-7}"
 rc=0
-echo "== speed: build against a bare walk of D:\\buildbench (uptime: $(uptime | sed 's/.*load/load/'))"
+echo "== speed: build against a bare walk of D:\\buildbench (awake ${BENCH_AWAKE:-0}; $(uptime | sed 's/.*load/load/'))"
 filvex_wine_exec 3600 "$run/out/bench" 'C:\filvex-bench\build_winbench.exe' 'D:\buildbench' \
   "$entries" || rc=$?
 iconv -f CP932 -t UTF-8 "$run/out/bench.out" || cat "$run/out/bench.out"
 [ "$rc" -eq 0 ] || echo "bench-build: build_winbench ended with status $rc" >&2
 if [ "$stop_entries" -gt 0 ]; then
-  echo "== stop: builds of every drive from the window (uptime: $(uptime | sed 's/.*load/load/'))"
+  echo "== stop: builds of every drive from the window (awake ${BENCH_AWAKE:-0}; $(uptime | sed 's/.*load/load/'))"
   src=0
   filvex_wine_exec 3600 "$run/out/stop" 'C:\filvex-bench\build_winbench.exe' --stop \
     'D:\stopbench' "$stop_entries" || src=$?
