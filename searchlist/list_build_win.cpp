@@ -43,6 +43,14 @@ void NotifyLauncher(HWND self, ULONG_PTR code, std::string_view text) {
                       reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kNotifyTimeoutMs, &result);
 }
 
+// Puts back the live set that a build without upmode kept aside when it
+// started (user-interface thread).
+void RestoreKeptList(TVemkoSearcher& w) {
+  w.LiveList = std::move(w.BuildingList);
+  w.BuildingList.clear();
+  w.ShowListInfo();
+}
+
 // The body of the build thread: walks the drives into the target set, then
 // hands the outcome to the user-interface thread.
 void BuildSearchList(TVemkoSearcher& w, bool upmode) {
@@ -70,8 +78,9 @@ void BuildSearchList(TVemkoSearcher& w, bool upmode) {
         w.BuildingList.clear();
       }
       w.ShowListInfo();
+      w.BuildingList.clear();  // without upmode: the list kept aside
     } else if (!upmode) {
-      w.LoadSearchList();
+      RestoreKeptList(w);
     }
   });
   w.BuildStop.store(1);
@@ -102,9 +111,17 @@ void TVemkoSearcher::StartListBuild() {
     EnableWindow(Edit1, FALSE);
     EnableWindow(Edit3, FALSE);
     EnableWindow(Panel2, FALSE);
+    // The live set is kept aside in the building set (which a build without
+    // upmode does not use) and put back if the build is stopped. That costs
+    // the memory of a second list during the build, as upmode does, and
+    // spares the stop a reload of the files (a quarter of a second for a
+    // million entries under Wine); it also keeps a list that a previous
+    // build made but that is not saved yet.
+    BuildingList = std::move(LiveList);
     LiveList.clear();
+  } else {
+    BuildingList.clear();
   }
-  BuildingList.clear();
   OptionMenu->SetEnabled(false);
   ShowWindow(Panel3, SW_SHOW);
   FillDriveList(DriveList);
@@ -119,7 +136,7 @@ void TVemkoSearcher::StartListBuild() {
     BuildStop.store(1);
     BuildCancelled.store(1);
     BuildThread.reset();
-    if (!upmode) LoadSearchList();
+    if (!upmode) RestoreKeptList(*this);
     ListBuildDone();
   }
 }

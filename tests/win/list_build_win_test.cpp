@@ -214,6 +214,20 @@ TEST_F(ListBuildTest, StoppedBuildChangesNothing) {
   }
 }
 
+// A stop puts back the list the window had, not the files: a list built
+// earlier and not saved yet survives a stopped build.
+TEST_F(ListBuildTest, StoppedBuildKeepsAnUnsavedList) {
+  auto w = Start(/*upmode=*/false, /*withListFiles=*/true);
+  w->LiveList.FolderList.append("C:\\unsaved");
+  w->LiveList.FolderInfoList.appendText("");
+  w->ListDirty = 1;
+  w->StartListBuild();
+  w->CancelBtnClick();
+  EXPECT_EQ(FolderLinesText(w->LiveList.FolderList), "C:\r\nC:\\old\r\nC:\\unsaved\r\n");
+  EXPECT_EQ(w->BuildingList.FolderList.size(), 0u);
+  EXPECT_EQ(w->ListDirty, 1);
+}
+
 TEST_F(ListBuildTest, UpmodeSwapsInTheNewListAtTheEnd) {
   auto w = Start(/*upmode=*/true, /*withListFiles=*/true);
   w->StartListBuild();
