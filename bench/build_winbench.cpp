@@ -423,8 +423,8 @@ int RunStop(const std::string& folder, long long wanted) {
   std::printf("  upmode 1 (live list untouched): median %6.1f ms, worst %6.1f ms\n",
               Median(stops[1]) * 1000, Max(stops[1]) * 1000);
   std::printf(
-      "  upmode 0 (stored list reloaded): median %6.1f ms, worst %6.1f ms; "
-      "reloading alone takes %.1f ms (median)\n",
+      "  upmode 0 (kept list put back) : median %6.1f ms, worst %6.1f ms; "
+      "a reload of the files would take %.1f ms (median)\n",
       Median(stops[0]) * 1000, Max(stops[0]) * 1000, Median(reloads) * 1000);
   std::printf("window message round trips (WM_NULL sent from another thread):\n");
   PrintProbes("idle", idle);
