@@ -12,12 +12,7 @@ export FILVEX_ROOT="$root"
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-toolchain.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 || {
-  cat "$build.configure.log" >&2
-  exit 1
-}
-cmake --build "$build" -j "${FILVEX_JOBS:-2}" --target search_winbench
+filvex_build_win_target "$build" search_winbench || exit 1
 
 run="$root/build/wine-runs/bench-search"
 trap filvex_wine_run_end EXIT

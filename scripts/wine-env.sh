@@ -224,3 +224,15 @@ filvex_wine_exec() {
     >"$log.out" 2>"$log.err" </dev/null || rc=$?
   return "$rc"
 }
+
+# Configures the cross build in folder $1 (Release) and builds target $2;
+# the configure output goes to $1.configure.log and is shown on failure.
+filvex_build_win_target() {
+  local build=$1 target=$2
+  cmake -S "$FILVEX_ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$FILVEX_ROOT/cmake/mingw-toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 || {
+    cat "$build.configure.log" >&2
+    return 1
+  }
+  cmake --build "$build" -j "${FILVEX_JOBS:-2}" --target "$target"
+}

@@ -271,19 +271,25 @@ TEST(DirEnumWinPaths, DrivesOfTheSystemAndCountsOfABuild) {
   EXPECT_EQ(files.countOf('D'), l.FileList.size());
 }
 
+// The UTC file time of a local date and time.
+bool UtcOfLocal(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second,
+                WORD ms, FILETIME* utc) {
+  SYSTEMTIME st = {};
+  st.wYear = year;
+  st.wMonth = month;
+  st.wDay = day;
+  st.wHour = hour;
+  st.wMinute = minute;
+  st.wSecond = second;
+  st.wMilliseconds = ms;
+  FILETIME local;
+  return SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, utc);
+}
+
 TEST(DirEnumWinPaths, DateTexts) {
   // A local time with seconds, taken back to UTC: the text drops the seconds.
-  SYSTEMTIME st = {};
-  st.wYear = 2003;
-  st.wMonth = 7;
-  st.wDay = 14;
-  st.wHour = 9;
-  st.wMinute = 5;
-  st.wSecond = 59;
-  st.wMilliseconds = 999;
-  FILETIME local, utc;
-  ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
-  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+  FILETIME utc;
+  ASSERT_TRUE(UtcOfLocal(2003, 7, 14, 9, 5, 59, 999, &utc));
   EXPECT_EQ(win::FileTimeText(utc), "2003/07/14 09:05");
 
   // The largest file time is in year 30828: five digits would shift every
@@ -297,15 +303,8 @@ TEST(DirEnumWinPaths, DateTexts) {
 TEST(DirEnumWinPaths, CachedDateTextsAreTheUncachedOnes) {
   // One cache over a sequence that stays in a minute, leaves it by one tick
   // either way, jumps back, and reaches years the packed form cannot hold.
-  SYSTEMTIME st = {};
-  st.wYear = 2003;
-  st.wMonth = 7;
-  st.wDay = 14;
-  st.wHour = 9;
-  st.wMinute = 5;
-  FILETIME local, utc;
-  ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
-  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+  FILETIME utc;
+  ASSERT_TRUE(UtcOfLocal(2003, 7, 14, 9, 5, 0, 0, &utc));
   const uint64_t minute = (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
   constexpr uint64_t kMinute = 600000000;
   const uint64_t year6000 = 1388534400000000000ull;  // 4,400 years after 1601
