@@ -1,5 +1,7 @@
 #include "searchlist/list_files.h"
 
+#include "searchlist/list_store.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -8,9 +10,7 @@
 #ifdef _WIN32
 #include <io.h>
 // Declared here rather than through windows.h, which the portable core never
-// includes: the one call needed to replace a file in a single step.
-extern "C" __declspec(dllimport) int __stdcall MoveFileExA(const char*, const char*,
-                                                           unsigned long);
+// includes.
 extern "C" __declspec(dllimport) unsigned long __stdcall GetFileAttributesA(const char*);
 #else
 #include <sys/stat.h>
@@ -30,64 +30,7 @@ using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Writes lines with CR LF through a large buffer; remembers the first failure.
-class LineWriter {
- public:
-  explicit LineWriter(FILE* f) : f_(f) { buf_.reserve(kChunk + 4096); }
-  template <class Fn>
-  void line(Fn&& appendTo) {
-    appendTo(buf_);
-    buf_.append("\r\n");
-    if (buf_.size() >= kChunk) flush();
-  }
-  bool finish() {
-    flush();
-    return ok_;
-  }
-
- private:
-  static constexpr size_t kChunk = 1 << 20;
-  void flush() {
-    if (!buf_.empty() && ok_) ok_ = std::fwrite(buf_.data(), 1, buf_.size(), f_) == buf_.size();
-    buf_.clear();
-  }
-  FILE* f_;
-  std::string buf_;
-  bool ok_ = true;
-};
-
-bool SyncAndClose(UniqueFile f) {
-  if (std::fflush(f.get()) != 0) return false;
-#ifdef _WIN32
-  if (_commit(_fileno(f.get())) != 0) return false;
-#else
-  if (fsync(fileno(f.get())) != 0) return false;
-#endif
-  return std::fclose(f.release()) == 0;
-}
-
-bool ReplaceWith(const std::string& tmp, const std::string& path) {
-#ifdef _WIN32
-  return MoveFileExA(tmp.c_str(), path.c_str(), /*REPLACE_EXISTING|WRITE_THROUGH*/ 0x1 | 0x8) != 0;
-#else
-  return std::rename(tmp.c_str(), path.c_str()) == 0;
-#endif
-}
-
 std::string TempPathFor(const std::string& path) { return path + ".tmp"; }
-
-// Writes a whole text file to its temporary name; the caller moves it in.
-template <class WriteLines>
-bool WriteTemp(const std::string& path, WriteLines&& writeLines) {
-  std::string tmp = TempPathFor(path);
-  UniqueFile f(std::fopen(tmp.c_str(), "wb"));
-  if (!f) return false;
-  LineWriter w(f.get());
-  writeLines(w);
-  bool ok = w.finish() && SyncAndClose(std::move(f));
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
-}
 
 }  // namespace
 
@@ -139,8 +82,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   UniqueFile f(std::fopen(tmp.c_str(), "wb"));
   if (!f) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() &&
-            SyncAndClose(std::move(f));
-  if (!ok || !ReplaceWith(tmp, path)) {
+            FlushAndClose(f.release());
+  if (!ok || !MoveOver(tmp, path)) {
     std::remove(tmp.c_str());
     return false;
   }
@@ -252,71 +195,6 @@ void LoadDriveCounts(const std::string& path, DriveCounts& counts) {
   counts.clear();
   std::string text;
   if (FileExists(path) && ReadWholeFile(path, text)) ParseDriveCounts(text, counts);
-}
-
-bool SaveListFiles(std::string_view dataFolder, const SearchList& list,
-                   const DriveCounts& folderCounts, const DriveCounts& fileCounts) {
-  const std::string paths[6] = {
-      DataFilePath(dataFolder, ListFileNames::kFolders),
-      DataFilePath(dataFolder, ListFileNames::kFiles),
-      DataFilePath(dataFolder, ListFileNames::kFolderInfo),
-      DataFilePath(dataFolder, ListFileNames::kFileInfo),
-      DataFilePath(dataFolder, ListFileNames::kFolderCounts),
-      DataFilePath(dataFolder, ListFileNames::kFileCounts),
-  };
-  auto lines = [](const auto& l) {
-    return [&l](LineWriter& w) {
-      for (size_t i = 0; i < l.size(); ++i) w.line([&](std::string& b) { l.appendTextTo(i, b); });
-    };
-  };
-  auto counts = [](const DriveCounts& c) {
-    return [&c](LineWriter& w) {
-      for (const auto& e : c.entries())
-        w.line([&](std::string& b) {
-          b.push_back(e.letter);
-          b.push_back('=');
-          b.append(std::to_string(e.count));
-        });
-    };
-  };
-  bool ok = WriteTemp(paths[0],
-                      [&](LineWriter& w) {
-                        const FolderLines& f = list.FolderList;
-                        for (size_t i = 0; i < f.size(); ++i)
-                          w.line([&](std::string& b) { b.append(f.path(i)); });
-                      }) &&
-            WriteTemp(paths[1], lines(list.FileList)) &&
-            WriteTemp(paths[2], lines(list.FolderInfoList)) &&
-            WriteTemp(paths[3], lines(list.FileInfoList)) &&
-            WriteTemp(paths[4], counts(folderCounts)) && WriteTemp(paths[5], counts(fileCounts));
-  if (!ok) {
-    for (const auto& p : paths) std::remove(TempPathFor(p).c_str());
-    return false;
-  }
-  // Every new file is complete on disk. The old files are moved aside first
-  // and the new ones moved in; if any move fails (a file held open by another
-  // program), every old file is put back, so the six files change together
-  // or not at all. Folder numbers tie the lists to each other: a mix of old
-  // and new lists would name the wrong files. A crash between the moves
-  // leaves a list file missing rather than mixed, which the next start
-  // reports as no list.
-  bool aside[6] = {}, moved[6] = {};
-  for (int k = 0; k < 6 && ok; ++k) {
-    if (!FileExists(paths[k])) continue;
-    aside[k] = ReplaceWith(paths[k], paths[k] + ".old");
-    ok = aside[k];
-  }
-  for (int k = 0; k < 6 && ok; ++k) ok = moved[k] = ReplaceWith(TempPathFor(paths[k]), paths[k]);
-  for (int k = 0; k < 6; ++k) {
-    if (ok) {
-      if (aside[k]) std::remove((paths[k] + ".old").c_str());
-      continue;
-    }
-    if (moved[k]) std::remove(paths[k].c_str());
-    if (aside[k]) ReplaceWith(paths[k] + ".old", paths[k]);
-    std::remove(TempPathFor(paths[k]).c_str());
-  }
-  return ok;
 }
 
 }  // namespace filvex

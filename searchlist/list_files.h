@@ -91,10 +91,10 @@ std::string DriveCountsText(const DriveCounts& c);
 bool LoadListFiles(std::string_view dataFolder, SearchList& list);
 // Loads one count file when it exists; `counts` is emptied first.
 void LoadDriveCounts(const std::string& path, DriveCounts& counts);
-// Writes the four list files and the two count files: all six are first
-// written in full to temporary files beside them, and only when every one was
-// written are they moved over the old files. Returns false when anything
-// failed; the old files then stay as they were.
+// Writes the four list files and the two count files as one set through
+// SaveListStore (searchlist/list_store.h, which also documents how a save is
+// made safe against a kill and against readers); true only when the new set
+// is in place. Defined in list_store.cpp.
 bool SaveListFiles(std::string_view dataFolder, const SearchList& list,
                    const DriveCounts& folderCounts, const DriveCounts& fileCounts);
 

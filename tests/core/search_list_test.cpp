@@ -268,12 +268,10 @@ TEST_F(ListFilesTest, FailedSaveKeepsEveryPreviousFile) {
   EXPECT_EQ(test::ReadFile(path(ListFileNames::kFiles)), "0=a\r\n");
   EXPECT_EQ(test::ReadFile(path(ListFileNames::kFolderCounts)), "C=1\r\n");
   EXPECT_FALSE(FileExists(path(ListFileNames::kFolders) + std::string(".tmp")));
-  // A list file that cannot be replaced (here: a folder stands in the way of
-  // the move) puts back the files already replaced.
-  std::remove((path(ListFileNames::kFileCounts) + std::string(".tmp")).c_str());
+  // A list file that cannot be replaced (here: a folder stands where it
+  // belongs) stops the save before any file is replaced.
   test::RemoveFolder(path(ListFileNames::kFileCounts) + std::string(".tmp"));
-  test::MakeFolder(path(ListFileNames::kFileInfo) + std::string(".old"));
-  test::MakeFolder(path(ListFileNames::kFileInfo) + std::string(".old/x"));
+  test::MakeFolder(path(ListFileNames::kFileCounts));
   EXPECT_FALSE(SaveListFiles(dir, l, counts, counts));
   EXPECT_EQ(test::ReadFile(path(ListFileNames::kFolders)), "C:\r\n");
   EXPECT_EQ(test::ReadFile(path(ListFileNames::kFileInfo)), "y\r\n");

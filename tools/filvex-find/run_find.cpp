@@ -9,6 +9,7 @@
 #include "search/match.h"
 #include "search/scan.h"
 #include "searchlist/list_files.h"
+#include "searchlist/list_store.h"
 
 namespace filvex {
 
@@ -340,14 +341,18 @@ int RunFind(const std::vector<std::string>& args, const std::string& defaultData
   q.maxstop = settings.maxstop && !o.maxstopOff;
   q.recy = settings.recy || o.recy;
 
+  // The six files are read as one set: never a mix of two saves, and an
+  // interrupted save is completed or discarded first (and said so).
   SearchList list;
-  if (!LoadListFiles(folder, list)) {
-    err += "filvex-find: no readable search list in " + folder + "\n";
+  DriveCounts folderCounts, fileCounts;
+  const ListLoadResult loaded = LoadListStore(folder, list, folderCounts, fileCounts);
+  if (loaded.recovery != ListRecovery::None) {
+    err += "filvex-find: " + RecoveryNote(loaded.recovery) + "\n";
+  }
+  if (loaded.outcome != ListLoadOutcome::Loaded) {
+    err += "filvex-find: " + loaded.reason + "\n";
     return kFindUsageError;
   }
-  DriveCounts folderCounts, fileCounts;
-  LoadDriveCounts(DataFilePath(folder, ListFileNames::kFolderCounts), folderCounts);
-  LoadDriveCounts(DataFilePath(folder, ListFileNames::kFileCounts), fileCounts);
 
   HitList hits;
   hits.reserve(static_cast<size_t>(q.hitLimit));
