@@ -144,7 +144,9 @@ class TVemkoSearcher {
 
   // ---- search-list files (searchlist/list_files_win.cpp) -----------------
   bool LoadSearchList();
-  bool SaveSearchList();
+  // serveMessages: pending messages are served so that the caption with the
+  // saving note is painted (at close); not right after a build.
+  bool SaveSearchList(bool serveMessages = true);
   void ShowListInfo();
 
   // ---- search-list builder (searchlist/list_build_win.cpp) ---------------

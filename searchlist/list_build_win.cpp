@@ -154,10 +154,14 @@ void TVemkoSearcher::ListBuildDone() {
   if (BuildCancelled.load() != 0) return;
   CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
   ListDirty = 1;
+  // Saved at once, not only at close: a list that took minutes to build is
+  // not lost to a crash later. A save that fails keeps ListDirty (the close
+  // tries again) and has shown its error.
+  SaveSearchList(/*serveMessages=*/false);
   if (IsVisible()) {
     StartSearch(SearchAgainTrigger(*this, /*afterBuild=*/true));
   } else {
-    Close();  // the -search start: closing saves what was built
+    Close();  // the -search start; the close saves only if the save above failed
   }
 }
 

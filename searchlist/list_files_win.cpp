@@ -1,6 +1,7 @@
 // Loading and saving the live set of the search list, and the list
 // information shown beside the search panel. The file formats are those of
-// searchlist/list_files.h.
+// searchlist/list_files.h; how the six files are saved and read as one set is
+// in searchlist/list_store.h.
 #include <windows.h>
 
 #include "app/number_text.h"
@@ -8,31 +9,77 @@
 #include "platform/file_time.h"
 #include "platform/message_box.h"
 #include "searchlist/list_files.h"
+#include "searchlist/list_store.h"
 
 namespace filvex {
 
 bool TVemkoSearcher::LoadSearchList() {
-  // All four files or none: with one missing, the live set stays empty.
-  const bool loaded = LoadListFiles(DataFolder, LiveList);
+  // All four files or none: with one missing, the live set stays empty. The
+  // counts are read with the list, so that both come from the same save even
+  // when another window saves meanwhile.
+  const ListLoadResult loaded = LoadListStore(DataFolder, LiveList, FolderCounts, FileCounts);
   ShowListInfo();
-  return loaded;
+  switch (loaded.recovery) {
+    case ListRecovery::Completed:
+      win::ShowMessage(hwnd_,
+                       "前回の検索リストの保存が途中で中断されていたため、保存を完了しました。\n"
+                       "保存された検索リストを読み込みました。");
+      break;
+    case ListRecovery::Discarded:
+      win::ShowMessage(hwnd_,
+                       "前回の検索リストの保存が途中で中断されていました。\n"
+                       "その前に保存された検索リストを読み込みました。");
+      break;
+    case ListRecovery::None:
+      break;
+  }
+  switch (loaded.outcome) {
+    case ListLoadOutcome::Busy:
+      win::ShowError(hwnd_, "検索リストは別のウィンドウが保存中のため、読み込めませんでした。");
+      break;
+    case ListLoadOutcome::Damaged:
+      win::ShowError(hwnd_, "中断された保存の検索リストが壊れているため、読み込めませんでした。");
+      break;
+    case ListLoadOutcome::Loaded:
+    case ListLoadOutcome::NoList:
+      break;
+  }
+  return loaded.outcome == ListLoadOutcome::Loaded;
 }
 
-bool TVemkoSearcher::SaveSearchList() {
+bool TVemkoSearcher::SaveSearchList(bool serveMessages) {
+  std::string caption(static_cast<size_t>(GetWindowTextLengthA(hwnd_)) + 1, '\0');
+  caption.resize(
+      static_cast<size_t>(GetWindowTextA(hwnd_, caption.data(), static_cast<int>(caption.size()))));
   SetWindowTextA(hwnd_, (win::ApplicationTitle() + " [ 変更内容の保存中... ]").c_str());
-  ProcessMessages();  // so that the caption is painted
+  // Serving messages paints the caption; right after a build it is left out,
+  // as a click served here could start another build that empties the list
+  // while it is written.
+  if (serveMessages) ProcessMessages();
   HCURSOR previous = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
   // Every file is written in full beside the old one before any is replaced,
-  // so a failure (disk full, a file in use) leaves the stored list as it was.
-  const bool saved = SaveListFiles(DataFolder, LiveList, FolderCounts, FileCounts);
+  // so a failure (disk full, a file in use) leaves the stored list as it was;
+  // see searchlist/list_store.h.
+  const ListSaveResult saved = SaveListStore(DataFolder, LiveList, FolderCounts, FileCounts);
   SetCursor(previous ? previous : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-  if (saved) {
-    ListDirty = 0;
-  } else {
-    win::ShowError(hwnd_,
-                   "検索リストを保存できませんでした。\n保存されていた検索リストはそのまま残っています。");
+  SetWindowTextA(hwnd_, caption.c_str());
+  switch (saved.outcome) {
+    case ListSaveOutcome::Saved:
+      ListDirty = 0;
+      break;
+    case ListSaveOutcome::Unfinished:
+      win::ShowError(hwnd_,
+                     "検索リストの保存を完了できませんでした。\n"
+                     "新しい検索リストは次に読み込むときに完成します。");
+      break;
+    case ListSaveOutcome::NotSaved:
+    case ListSaveOutcome::Stopped:
+      win::ShowError(
+          hwnd_,
+          "検索リストを保存できませんでした。\n保存されていた検索リストはそのまま残っています。");
+      break;
   }
-  return saved;
+  return saved.outcome == ListSaveOutcome::Saved;
 }
 
 void TVemkoSearcher::ShowListInfo() {

@@ -510,6 +510,9 @@ bool MoveOver(const std::string& from, const std::string& to) {
     if (MoveFileExA(from.c_str(), to.c_str(), kReplaceExisting | kWriteThrough)) return true;
     const unsigned long error = GetLastError();
     if ((error != kAccessDenied && error != kSharingViolation) || attempt >= 200) return false;
+    // A folder in the way gives the same error, and waiting does not help.
+    const Stamp target = StampOf(to);
+    if (target.exists && !target.regular) return false;
     SleepMs(25);
   }
 #else

@@ -13,6 +13,7 @@
 #include "platform/window_text.h"
 #include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
+#include "searchlist/list_store.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
 
@@ -150,7 +151,7 @@ TEST_F(ListBuildTest, StartUpPromptBuildsAllDrives) {
   for (const DriveCount& c : w->FileCounts.entries()) files += c.count;
   EXPECT_EQ(folders, l.FolderList.size());
   EXPECT_EQ(files, l.FileList.size());
-  EXPECT_EQ(w->ListDirty, 1);
+  EXPECT_EQ(w->ListDirty, 0) << "saved as soon as it was built";
   EXPECT_EQ(w->BuildCancelled.load(), 0);
 
   // The window is back to normal; the last drive's text stays on the hidden strip.
@@ -238,14 +239,66 @@ TEST_F(ListBuildTest, UpmodeSwapsInTheNewListAtTheEnd) {
   EXPECT_FALSE(HasFolder(w->LiveList, "C:\\old"));
   EXPECT_TRUE(HasFolder(w->LiveList, "E:\\lbwin"));
   EXPECT_EQ(w->LiveList.FolderList.size(), w->LiveList.FolderInfoList.size());
-  EXPECT_EQ(w->ListDirty, 1);
+  EXPECT_EQ(w->ListDirty, 0);
   ASSERT_EQ(w->FolderCounts.size(), 3u);
+  EXPECT_NE(test::ReadFile(folder_ + "data\\sach.txt").find("E:\\lbwin\r\n"), std::string::npos);
+  EXPECT_NE(test::ReadFile(folder_ + "data\\folderdat.txt").find("E="), std::string::npos);
+}
 
-  // Closing saves the new list.
+// A finished build is saved at once, as one set, so that a crash later does
+// not lose it; the close then has nothing left to save.
+TEST_F(ListBuildTest, FinishedBuildIsOnDiskBeforeTheWindowCloses) {
+  for (bool upmode : {false, true}) {
+    SCOPED_TRACE(upmode ? "upmode" : "no upmode");
+    auto w = Start(upmode, /*withListFiles=*/true);
+    const std::string caption = win::WindowText(w->Handle());
+    w->StartListBuild();
+    ASSERT_TRUE(WaitForBuild(*w));
+    test::Pump();
+    const std::string d = folder_ + "data\\";
+    // The six files hold the list the window holds, byte for byte.
+    const std::string expected[6] = {
+        FolderLinesText(w->LiveList.FolderList),   FileLinesText(w->LiveList.FileList),
+        InfoLinesText(w->LiveList.FolderInfoList), InfoLinesText(w->LiveList.FileInfoList),
+        DriveCountsText(w->FolderCounts),          DriveCountsText(w->FileCounts)};
+    for (int k = 0; k < 6; ++k) {
+      EXPECT_EQ(test::ReadFile(d + kListSetFiles[k]), expected[k]) << kListSetFiles[k];
+      EXPECT_FALSE(FileExists(d + kListSetFiles[k] + ".tmp")) << kListSetFiles[k];
+    }
+    EXPECT_NE(expected[0].find("E:\\lbwin\r\n"), std::string::npos);
+    ListSetMarker marker;
+    ASSERT_TRUE(ParseListSetMarker(test::ReadFile(d + ListStoreNames::kMarker), marker));
+    EXPECT_FALSE(marker.saving);
+    EXPECT_EQ(w->ListDirty, 0);
+    EXPECT_EQ(win::WindowText(w->Handle()), caption) << "the saving note is gone";
+    EXPECT_TRUE(asked_.empty()) << asked_.back();
+
+    SendMessageA(w->Handle(), WM_CLOSE, 0, 0);
+    w.reset();
+    ListSetMarker after;
+    ASSERT_TRUE(ParseListSetMarker(test::ReadFile(d + ListStoreNames::kMarker), after));
+    EXPECT_EQ(after.generation, marker.generation) << "the close saved again";
+  }
+}
+
+// A save that fails after a build keeps the list marked as changed and says
+// so; the close tries again.
+TEST_F(ListBuildTest, FailedSaveAfterABuildKeepsTheListMarked) {
+  auto w = Start(/*upmode=*/false, /*withListFiles=*/true);
+  // A folder where the save writes its temporary copy of one file.
+  const std::string blocker = folder_ + "data\\sachinfo2.txt.tmp";
+  CreateDirectoryA(blocker.c_str(), nullptr);
+  w->StartListBuild();
+  ASSERT_TRUE(WaitForBuild(*w));
+  test::Pump();
+  EXPECT_EQ(w->ListDirty, 1);
+  ASSERT_EQ(asked_.size(), 1u);
+  EXPECT_NE(asked_[0].find("保存できませんでした"), std::string::npos) << asked_[0];
+  EXPECT_EQ(test::ReadFile(folder_ + "data\\sach.txt"), "C:\r\nC:\\old\r\n");
+  RemoveDirectoryA(blocker.c_str());
   SendMessageA(w->Handle(), WM_CLOSE, 0, 0);
   w.reset();
   EXPECT_NE(test::ReadFile(folder_ + "data\\sach.txt").find("E:\\lbwin\r\n"), std::string::npos);
-  EXPECT_NE(test::ReadFile(folder_ + "data\\folderdat.txt").find("E="), std::string::npos);
 }
 
 TEST_F(ListBuildTest, LauncherIsToldOnlyAboutFinishedOrderedBuilds) {
@@ -315,6 +368,11 @@ TEST_F(ListBuildTest, HiddenStartBuildsSavesTellsTheLauncherAndCloses) {
   EXPECT_NE(test::ReadFile(data + "sach.txt").find("E:\\lbwin\r\n"), std::string::npos);
   EXPECT_NE(test::ReadFile(data + "sachfile.txt").find("=found.txt\r\n"), std::string::npos);
   EXPECT_EQ(test::ReadFile(data + "folderdat.txt").substr(0, 2), "C=");
+  // Saved once, right after the build: the close found nothing to save.
+  ListSetMarker marker;
+  ASSERT_TRUE(ParseListSetMarker(test::ReadFile(data + ListStoreNames::kMarker), marker));
+  EXPECT_EQ(marker.generation, 1u);
+  EXPECT_FALSE(marker.saving);
   ASSERT_EQ(launcher.inbox.size(), 1u);
   EXPECT_EQ(launcher.inbox[0].code, 0u);
   EXPECT_EQ(launcher.inbox[0].text, "Vemko");
