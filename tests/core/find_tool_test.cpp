@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "searchlist/list_files.h"
+#include "searchlist/list_store.h"
 #include "tests/core/test_util.h"
 // The console client is a program of its own; its one source file is built
 // into the tests as well, so that they call it without starting a process.
@@ -176,6 +177,52 @@ TEST(FindTool, UsageErrorsAreReported) {
   out.clear();
   EXPECT_EQ(RunFind({"boot"}, dir, out, err), kFindHits);
   EXPECT_EQ(out, "C:\\boot.ini\n");
+}
+
+// An interrupted save in the data folder: the client answers from the newest
+// complete list and says on stderr what it found.
+TEST(FindToolStore, SaysWhenItRecoveredAnInterruptedSave) {
+  auto listOf = [](const char* name) {
+    SearchList l;
+    l.FolderList.append("C:");
+    l.FolderInfoList.appendRoot();
+    l.FileList.append(0, name);
+    l.FileInfoList.appendText("2003/07/14 09:052003/07/15 10:00201");
+    return l;
+  };
+  const SearchList before = listOf("before.txt"), after = listOf("after.txt");
+  DriveCounts folders, files;
+  CountEntriesPerDrive(before, folders, files);
+  struct Case {
+    const char* killAt;
+    const char* err;
+    const char* hit;
+  };
+  const Case cases[] = {
+      {"flush sachinfo1.txt.tmp",
+       "filvex-find: an unfinished save of the search list was discarded; the list saved before "
+       "it is used\n",
+       "C:\\before.txt\n"},
+      {"move sachfile.txt",
+       "filvex-find: an interrupted save of the search list was completed; its list is used\n",
+       "C:\\after.txt\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.killAt);
+    const std::string dir = test::MakeScratchFolder("find-store");
+    ASSERT_EQ(SaveListStore(dir, before, folders, files).outcome, ListSaveOutcome::Saved);
+    const std::string killAt = c.killAt;
+    SaveListStore(dir, after, folders, files, [&](std::string_view s) { return s != killAt; });
+    std::string out, err;
+    EXPECT_EQ(RunFind({"--data", dir, ".txt"}, "", out, err), kFindHits);
+    EXPECT_EQ(out, c.hit);
+    EXPECT_EQ(err, c.err);
+    // Said once: the folder is whole again.
+    out.clear();
+    err.clear();
+    EXPECT_EQ(RunFind({"--data", dir, ".txt"}, "", out, err), kFindHits);
+    EXPECT_EQ(err, "");
+  }
 }
 
 }  // namespace
