@@ -292,7 +292,8 @@ bool TVemkoSearcher::FormCloseQuery() {
   // waited for, serving their hand-overs) before anything is written. A build
   // that is stopped restores the live set from the files and leaves ListDirty
   // as it was before the build, so a half-built list is never saved over the
-  // stored one; a finished build has set ListDirty and its list is saved.
+  // stored one; a finished build saved its list at once, and ListDirty is
+  // still set only when that save failed, so the close tries again.
   // The settings follow, and the search list only when it changed.
   ProcessMessages();
   StopSearch();
