@@ -20,7 +20,9 @@ source "$root/scripts/wine-env.sh"
 
 # Only the program is built, in the cross build's folder: the test program
 # and the benchmarks (scripts/build.sh win builds them too) would add minutes
-# to a first start and are not run here.
+# to a first start and are not run here. The build folder's logs go beside it,
+# under build/, which a fresh clone does not have yet.
+mkdir -p "$run"
 filvex_build_win_target "$root/build/win" Filvex || {
   echo "run: Filvex.exe does not build" >&2
   exit 1
