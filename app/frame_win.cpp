@@ -111,8 +111,8 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   N7->Hint = std::string("指定の属性値") + "に一致するファイルを検索する";
   N13->Hint = std::string("指定の日付") + "に一致するファイルを検索する";
   N14->Hint = std::string("指定のサイズ") + "に一致するファイルを検索する";
-  controls_[SpeedButton7].hint =
-      "インクリメンタル検索|一文字、入力する度に一致するテキストを検索する";
+  SetControlHint(SpeedButton7,
+                 "インクリメンタル検索|一文字、入力する度に一致するテキストを検索する");
 
   // 6. Filter panel defaults. ComboBox1's choice names result column 2; no
   // search starts from here.
@@ -173,13 +173,7 @@ void TVemkoSearcher::CreateMainWindow() {
   SetWindowLongPtrA(hwnd_, GWLP_WNDPROC,
                     reinterpret_cast<LONG_PTR>(&TVemkoSearcher::StaticWndProc));
 
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    fontOwner_.reset(CreateFontIndirectA(&metrics.lfMessageFont));
-  }
-  font_ = fontOwner_ ? fontOwner_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-
+  CreateControlFont();
   CreateImageList();
   CreateMenus();
   CreateControls();

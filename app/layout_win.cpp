@@ -4,6 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "app/controls_win.h"
 #include "app/vemko_searcher_win.h"
 #include "platform/window_text.h"
@@ -15,18 +20,60 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kMaskColor = RGB(255, 0, 255);
 constexpr int kImageSize = 16;
 
-constexpr int kPanel1Height = 58;
-constexpr int kPanel5Height = 30;
 constexpr int kPanel4Width = 24;
+constexpr int kToolButtonSize = 24;
+// Gap between the controls of a row, and the margin of a row in its panel.
+constexpr int kGap = 2;
+constexpr int kMargin = 4;
+// The sample of the result list's date column: "yyyy/mm/dd hh:nn".
+constexpr char kDateSample[] = "2026/12/08 23:59";
+// What a list-view cell needs beside its text (the control's own padding on
+// both sides), so that a date is shown whole instead of ending in "...".
+constexpr int kCellPadding = 16;
+// How many pixels the message font may grow before the search gives up and
+// keeps it as it is.
+constexpr int kMaxFontGrowth = 3;
 
-int g_nextControlId = 2000;
-
-HMENU NextId() { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(g_nextControlId++)); }
-
-HWND Child(const char* cls, const std::string& text, DWORD style, HWND parent, int x, int y,
-           int w, int h, DWORD exStyle = 0) {
+HWND Child(HMENU id, const char* cls, const std::string& text, DWORD style, HWND parent, int x,
+           int y, int w, int h, DWORD exStyle = 0) {
   return CreateWindowExA(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                         parent, NextId(), GetModuleHandleA(nullptr), nullptr);
+                         parent, id, GetModuleHandleA(nullptr), nullptr);
+}
+
+// True when every one of the glyphs leaves ink inside the character cell
+// (rows 0 to tmHeight - 1). An edit clips its line and a list view its cells
+// to that height, so a glyph that hinting thins away at a small size (the
+// IPA Gothic "_" at 12 pixels) or that hangs below the cell is not seen.
+bool GlyphsShowInCell(HFONT font, std::string_view glyphs) {
+  win::WindowDC screen(nullptr);
+  win::UniqueMemoryDC dc(CreateCompatibleDC(screen.get()));
+  win::SelectInDC selectFont(dc.get(), font);
+  TEXTMETRICA tm{};
+  if (!GetTextMetricsA(dc.get(), &tm) || tm.tmHeight <= 0) return false;
+  const int width = tm.tmMaxCharWidth + 8, height = tm.tmHeight;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  win::UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return false;
+  win::SelectInDC selectBitmap(dc.get(), bitmap.get());
+  SetTextColor(dc.get(), RGB(0, 0, 0));
+  SetBkMode(dc.get(), TRANSPARENT);
+  const auto* pixels = static_cast<const DWORD*>(bits);
+  for (char glyph : glyphs) {
+    RECT all{0, 0, width, height};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    TextOutA(dc.get(), 2, 0, &glyph, 1);
+    GdiFlush();
+    bool ink = false;
+    for (int i = 0; i < width * height && !ink; ++i) ink = (pixels[i] & 0xFFFFFF) != 0xFFFFFF;
+    if (!ink) return false;
+  }
+  return true;
 }
 
 void FillRectColor(HDC dc, int l, int t, int r, int b, COLORREF c) {
@@ -96,7 +143,8 @@ void DrawImage(HDC dc, int index, int x0) {
 }  // namespace
 
 void TVemkoSearcher::CreateImageList() {
-  ImageList1.reset(ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 8));
+  ImageList1.reset(
+      ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 8));
   win::WindowDC screen(nullptr);
   win::UniqueMemoryDC dc(CreateCompatibleDC(screen.get()));
   win::UniqueBitmap strip(
@@ -122,8 +170,7 @@ win::UniqueBitmap TVemkoSearcher::MakeGlyph(int imageIndex) const {
   return bmp;
 }
 
-HWND TVemkoSearcher::AddControl(HWND control, const char* name, const std::string& hint,
-                                int tag) {
+HWND TVemkoSearcher::AddControl(HWND control, const char* name, const std::string& hint, int tag) {
   controls_[control] = ControlInfo{name, hint, tag};
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return control;
@@ -232,37 +279,128 @@ void TVemkoSearcher::CreateMenus() {
   SetMenu(hwnd_, MainMenu1.Handle());
 }
 
+void TVemkoSearcher::CreateControlFont() {
+  LOGFONTA base{};
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    base = metrics.lfMessageFont;
+  } else {
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
+  }
+  if (base.lfHeight == 0) base.lfHeight = -12;
+  // The smallest size from the message font's up at which "_" and the
+  // descenders show; the message font itself when none of them does.
+  for (int grow = 0; grow <= kMaxFontGrowth; ++grow) {
+    LOGFONTA lf = base;
+    lf.lfHeight += lf.lfHeight < 0 ? -grow : grow;
+    win::UniqueFont font(CreateFontIndirectA(&lf));
+    if (!font) continue;
+    const bool shows = GlyphsShowInCell(font.get(), "_gyj");
+    if (grow == 0 || shows) fontOwner_ = std::move(font);
+    if (shows) break;
+  }
+  font_ = fontOwner_ ? fontOwner_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+
+  win::WindowDC screen(nullptr);
+  win::SelectInDC select(screen.get(), font_);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(screen.get(), &tm);
+  FontHeight = tm.tmHeight;
+  // An edit with its sunken edge needs 4 pixels of border and 2 of margin
+  // around its line; 22 is the height the rows were designed for.
+  RowHeight = FontHeight + 8 > 22 ? FontHeight + 8 : 22;
+}
+
+int TVemkoSearcher::TextWidth(const std::string& text) const {
+  win::WindowDC screen(nullptr);
+  win::SelectInDC select(screen.get(), font_);
+  SIZE size{};
+  GetTextExtentPoint32A(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+HMENU TVemkoSearcher::NextControlId() {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextControlId_++));
+}
+
 void TVemkoSearcher::CreateControls() {
   RegisterControlClasses();
-  HWND w = hwnd_;
+  CreateSearchPanel();
+  CreateProgressStrip();
+  CreateFilterPanel();
+  CreateResultList();
+  CreateStatusBar();
+  // Glyphs of the tool buttons: the button face with an image of ImageList1.
+  const std::pair<HWND, int> glyphButtons[] = {{SpeedButton3, 14},
+                                               {SpeedButton4, 7},
+                                               {SpeedButton5, 8},
+                                               {HitListSpBtn, 21},
+                                               {SpeedButton1, 3}};
+  for (auto [button, image] : glyphButtons) {
+    glyphs_.push_back(MakeGlyph(image));
+    SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyphs_.back().get()));
+  }
+  CreateHintToolTip();
+  LayoutControls();
+}
 
-  // ---- search panel ------------------------------------------------------
-  Panel1 = AddControl(CreatePanel(w, "", 0, 0, 800, kPanel1Height), "Panel1");
+// Two rows: the query row (name, drives, hit limit) and the target row
+// (Panel2's boxes, the option and tool buttons, the list information). Every
+// width that holds a caption grows with the font.
+void TVemkoSearcher::CreateSearchPanel() {
+  const int row = RowHeight, top1 = kMargin, top2 = kMargin + row + 5;
+  Panel1 = AddControl(CreatePanel(hwnd_, "", 0, 0, 800, top2 + row + 2 + 3), "Panel1");
   HWND p1 = Panel1;
-  Label1 = AddControl(Child("STATIC", "検索ファイル名", SS_LEFT | SS_CENTERIMAGE, p1, 6, 4, 84, 22),
+  auto labelWidth = [this](const char* text, int least) {
+    const int w = TextWidth(text) + 6;
+    return w > least ? w : least;
+  };
+
+  int x = 6;
+  int w = labelWidth("検索ファイル名", 84);
+  Label1 = AddControl(Child(NextControlId(), "STATIC", "検索ファイル名", SS_LEFT | SS_CENTERIMAGE,
+                            p1, x, top1, w, row),
                       "Label1");
-  Edit1 = AddControl(Child("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, p1, 92, 4, 220, 22,
-                           WS_EX_CLIENTEDGE),
+  x += w + kGap;
+  Edit1 = AddControl(Child(NextControlId(), "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, p1, x, top1,
+                           220, row, WS_EX_CLIENTEDGE),
                      "Edit1", "複数は半角スラッシュ(/)で区切る");
-  SpeedButton3 = AddControl(Child("BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, p1, 314, 4, 24, 22),
+  x += 220 + kGap;
+  SpeedButton3 = AddControl(Child(NextControlId(), "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, p1, x,
+                                  top1, kToolButtonSize, row),
                             "SpeedButton3", "再検索");
+  x += kToolButtonSize + kGap;
   SpeedButton7 = AddControl(
-      Child("BUTTON", "I", BS_AUTOCHECKBOX | BS_PUSHLIKE, p1, 340, 4, 22, 22), "SpeedButton7");
+      Child(NextControlId(), "BUTTON", "I", BS_AUTOCHECKBOX | BS_PUSHLIKE, p1, x, top1, 22, row),
+      "SpeedButton7");
   win::SetChecked(SpeedButton7, true);  // incremental search is on by default
-  Label3 = AddControl(Child("STATIC", "ドライブ", SS_RIGHT | SS_CENTERIMAGE, p1, 366, 4, 52, 22),
-                      "Label3");
-  Edit3 = AddControl(Child("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_UPPERCASE, p1, 420, 4, 60,
-                           22, WS_EX_CLIENTEDGE),
-                     "Edit3",
-                     "検索するドライブの一文字を指定する（複数なら続けて入力、空なら全て）");
-  Label2 = AddControl(
-      Child("STATIC", "最大列挙数", SS_RIGHT | SS_CENTERIMAGE, p1, 484, 4, 72, 22), "Label2");
-  NumberEdit1 = AddControl(CreateNumberEdit(p1, g_nextControlId++, 558, 4, 72, 22), "NumberEdit1",
+  x += 22 + kMargin;
+  w = labelWidth("ドライブ", 52);
+  Label3 = AddControl(
+      Child(NextControlId(), "STATIC", "ドライブ", SS_RIGHT | SS_CENTERIMAGE, p1, x, top1, w, row),
+      "Label3");
+  x += w + kGap;
+  Edit3 =
+      AddControl(Child(NextControlId(), "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_UPPERCASE, p1,
+                       x, top1, 60, row, WS_EX_CLIENTEDGE),
+                 "Edit3", "検索するドライブの一文字を指定する（複数なら続けて入力、空なら全て）");
+  x += 60 + kMargin;
+  w = labelWidth("最大列挙数", 72);
+  Label2 = AddControl(Child(NextControlId(), "STATIC", "最大列挙数", SS_RIGHT | SS_CENTERIMAGE, p1,
+                            x, top1, w, row),
+                      "Label2");
+  x += w + kGap;
+  w = labelWidth("100,000", 72);
+  NumberEdit1 = AddControl(CreateNumberEdit(p1, nextControlId_++, x, top1, w, row), "NumberEdit1",
                            "検索したファイルの最大列挙数");
-  CSpinButton1 = AddControl(CreateSpinButton(p1, g_nextControlId++, 631, 4, 16, 22),
+  x += w + 1;
+  CSpinButton1 = AddControl(CreateSpinButton(p1, nextControlId_++, x, top1, 16, row),
                             "CSpinButton1", "100～100,000");
 
-  Panel2 = AddControl(CreatePanel(p1, " 検索対象", 4, 31, 474, 24), "Panel2");
+  // Panel2: its caption on the left, the boxes after it.
+  const int boxHeight = row - 4;
+  Panel2 = AddControl(CreatePanel(p1, " 検索対象", kMargin, top2, 474, row + 2), "Panel2");
   SetPanelColor(Panel2, kWhite);
   SetPanelAlignment(Panel2, PanelAlignment::Left);
   struct Box {
@@ -272,90 +410,163 @@ void TVemkoSearcher::CreateControls() {
     const char* hint;
     int tag;
     bool on;
-    int x, width;
   };
   const Box boxes[] = {
-      {&CheckBox1, "CheckBox1", "フォルダ", "フォルダを検索する", 0, false, 64, 66},
-      {&CheckBox2, "CheckBox2", "ファイル", "ファイルを検索する", 0, true, 132, 66},
-      {&CheckBox5, "CheckBox5", "AND", "複数の文字を全て含むファイルを検索する", 0, false, 200, 46},
-      {&CheckBox7, "CheckBox7", "先頭", "名前の先頭から一致するファイルを検索する", 0, false, 248,
-       50},
-      {&CheckBox3, "CheckBox3", "S", "システム属性", kTagAttributeBoxes, false, 300, 32},
-      {&CheckBox4, "CheckBox4", "H", "隠し属性", kTagAttributeBoxes, false, 334, 32},
-      {&CheckBox6, "CheckBox6", "SH", "システムと隠し属性", kTagAttributeBoxes, false, 368, 40},
-      {&CheckBox8, "CheckBox8", "R", "読み出し専用", kTagAttributeBoxes, true, 410, 32},
+      {&CheckBox1, "CheckBox1", "フォルダ", "フォルダを検索する", 0, false},
+      {&CheckBox2, "CheckBox2", "ファイル", "ファイルを検索する", 0, true},
+      {&CheckBox5, "CheckBox5", "AND", "複数の文字を全て含むファイルを検索する", 0, false},
+      {&CheckBox7, "CheckBox7", "先頭", "名前の先頭から一致するファイルを検索する", 0, false},
+      {&CheckBox3, "CheckBox3", "S", "システム属性", kTagAttributeBoxes, false},
+      {&CheckBox4, "CheckBox4", "H", "隠し属性", kTagAttributeBoxes, false},
+      {&CheckBox6, "CheckBox6", "SH", "システムと隠し属性", kTagAttributeBoxes, false},
+      {&CheckBox8, "CheckBox8", "R", "読み出し専用", kTagAttributeBoxes, true},
   };
+  // The box itself (about 13 pixels) and its gap come before the caption.
+  const int boxMark = GetSystemMetrics(SM_CXMENUCHECK) + 8;
+  int bx = TextWidth(" 検索対象") + 12;
   for (const Box& b : boxes) {
-    *b.wnd = AddControl(
-        Child("BUTTON", b.caption, BS_AUTOCHECKBOX | WS_TABSTOP, Panel2, b.x, 3, b.width, 18),
-        b.name, b.hint, b.tag);
+    const int bw = boxMark + TextWidth(b.caption) + 4;
+    *b.wnd = AddControl(Child(NextControlId(), "BUTTON", b.caption, BS_AUTOCHECKBOX | WS_TABSTOP,
+                              Panel2, bx, 3, bw, boxHeight),
+                        b.name, b.hint, b.tag);
     win::SetChecked(*b.wnd, b.on);
+    bx += bw + kGap;
   }
-  SpeedButton2 = AddControl(
-      Child("BUTTON", "Option", BS_AUTOCHECKBOX | BS_PUSHLIKE, p1, 482, 31, 56, 24),
-      "SpeedButton2", "検索オプション");
-  SpeedButton4 = AddControl(Child("BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, p1, 542, 31, 24, 24),
+  MoveWindow(Panel2, kMargin, top2, bx + 2, row + 2, FALSE);
+
+  x = kMargin + bx + 2 + kMargin;
+  w = labelWidth("Option", 40) + 16;
+  SpeedButton2 = AddControl(Child(NextControlId(), "BUTTON", "Option",
+                                  BS_AUTOCHECKBOX | BS_PUSHLIKE, p1, x, top2, w, row + 2),
+                            "SpeedButton2", "検索オプション");
+  x += w + kMargin;
+  SpeedButton4 = AddControl(Child(NextControlId(), "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, p1, x,
+                                  top2, kToolButtonSize, row + 2),
                             "SpeedButton4", "一つ上のフォルダ");
   EnableWindow(SpeedButton4, FALSE);
+  x += kToolButtonSize + kGap;
   SpeedButton5 =
-      AddControl(Child("BUTTON", "", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP, p1, 568, 31, 24, 24),
+      AddControl(Child(NextControlId(), "BUTTON", "", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP, p1,
+                       x, top2, kToolButtonSize, row + 2),
                  "SpeedButton5", "表示の切換");
+  x += kToolButtonSize + kGap;
   HitListSpBtn =
-      AddControl(Child("BUTTON", "", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP, p1, 594, 31, 24, 24),
+      AddControl(Child(NextControlId(), "BUTTON", "", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP, p1,
+                       x, top2, kToolButtonSize, row + 2),
                  "HitListSpBtn", "ピックアップ|ピックアップリストのファイルを表示する");
-  StaticText1 = AddControl(
-      Child("STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, p1, 624, 31, 170, 24),
-      "StaticText1");
-  // The build's progress strip covers the list information while it shows.
-  Panel3 = AddControl(CreatePanel(p1, "", 624, 31, 170, 24), "Panel3");
+  x += kToolButtonSize + 6;
+  // Clipped by its siblings: the progress strip lies over it during a build.
+  StaticText1 = AddControl(Child(NextControlId(), "STATIC", "",
+                                 SS_LEFT | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN | WS_CLIPSIBLINGS,
+                                 p1, x, top2, 170, row + 2),
+                           "StaticText1");
+}
+
+// The build's progress strip: the drive being walked, right-aligned, and the
+// stop button. It lies over the list information while it shows, and is
+// placed by LayoutControls.
+void TVemkoSearcher::CreateProgressStrip() {
+  Panel3 = AddControl(CreatePanel(Panel1, "", 0, 0, 200, RowHeight + 2), "Panel3");
   SetPanelAlignment(Panel3, PanelAlignment::Right);
   ShowWindow(Panel3, SW_HIDE);
-  CancelBtn = AddControl(Child("BUTTON", "中止", BS_PUSHBUTTON, Panel3, 2, 2, 44, 20), "CancelBtn");
+  const int w = TextWidth("中止") + 16 > 44 ? TextWidth("中止") + 16 : 44;
+  CancelBtn = AddControl(
+      Child(NextControlId(), "BUTTON", "中止", BS_PUSHBUTTON, Panel3, 2, 2, w, RowHeight - 2),
+      "CancelBtn");
+}
 
-  // ---- filter panel (hidden until SpeedButton2 is pressed) --------------
-  Panel5 = AddControl(CreatePanel(w, "", 0, kPanel1Height, 800, kPanel5Height), "Panel5");
+// The filter panel: date filter, then size filter with its two bounds. Hidden
+// until SpeedButton2 is pressed.
+void TVemkoSearcher::CreateFilterPanel() {
+  const int row = RowHeight, top = kMargin;
+  Panel5 = AddControl(CreatePanel(hwnd_, "", 0, 0, 800, row + 2 * kMargin), "Panel5");
   SetPanelColor(Panel5, kWhite);
   HWND p5 = Panel5;
-  CheckBox9 = AddControl(Child("BUTTON", "日付", BS_AUTOCHECKBOX | WS_TABSTOP, p5, 6, 5, 50, 20),
+  const int boxMark = GetSystemMetrics(SM_CXMENUCHECK) + 8;
+  const int dropDown = 200;  // height of an open combo box's list
+  auto comboWidth = [this](std::initializer_list<const char*> items, int least) {
+    int w = least;
+    for (const char* item : items) {
+      const int need = TextWidth(item) + GetSystemMetrics(SM_CXVSCROLL) + 10;
+      if (need > w) w = need;
+    }
+    return w;
+  };
+  auto upDown = [&](const char* name) {
+    return AddControl(
+        CreateWindowExA(0, UPDOWN_CLASSA, "",
+                        WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT |
+                            UDS_NOTHOUSANDS,
+                        0, 0, 0, 0, p5, NextControlId(), GetModuleHandleA(nullptr), nullptr),
+        name);
+  };
+
+  int x = 6;
+  int w = boxMark + TextWidth("日付") + 4;
+  CheckBox9 = AddControl(Child(NextControlId(), "BUTTON", "日付", BS_AUTOCHECKBOX | WS_TABSTOP, p5,
+                               x, top + 1, w, row - 2),
                          "CheckBox9");
-  ComboBox1 = AddControl(
-      Child("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, p5, 58, 4, 72, 200),
-      "ComboBox1", {}, kTagDateControls);
-  DateTimePicker1 = AddControl(Child(DATETIMEPICK_CLASSA, "", DTS_SHORTDATEFORMAT | WS_TABSTOP, p5,
-                                     134, 4, 96, 22),
-                               "DateTimePicker1", {}, kTagDateControls);
-  AddControl(Child("STATIC", "～", SS_CENTER | SS_CENTERIMAGE, p5, 230, 4, 16, 22), "Label4");
-  DateTimePicker2 = AddControl(Child(DATETIMEPICK_CLASSA, "", DTS_SHORTDATEFORMAT | WS_TABSTOP, p5,
-                                     246, 4, 96, 22),
-                               "DateTimePicker2", {}, kTagDateControls);
-  CheckBox10 = AddControl(
-      Child("BUTTON", "サイズ", BS_AUTOCHECKBOX | WS_TABSTOP, p5, 352, 5, 58, 20), "CheckBox10");
-  ComboBox2 = AddControl(
-      Child("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, p5, 412, 4, 66, 200),
-      "ComboBox2", {}, kTagSizeControls);
-  NumberEdit2 = AddControl(CreateNumberEdit(p5, g_nextControlId++, 482, 4, 46, 22), "NumberEdit2");
-  UpDown2 = AddControl(
-      CreateWindowExA(0, UPDOWN_CLASSA, "",
-                      WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT |
-                          UDS_NOTHOUSANDS,
-                      0, 0, 0, 0, p5, NextId(), GetModuleHandleA(nullptr), nullptr),
-      "UpDown2");
-  ComboBox3 = AddControl(
-      Child("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, p5, 548, 4, 50, 200),
-      "ComboBox3", {}, kTagSizeControls);
-  AddControl(Child("STATIC", "～", SS_CENTER | SS_CENTERIMAGE, p5, 600, 4, 16, 22), "Label5");
-  NumberEdit3 = AddControl(CreateNumberEdit(p5, g_nextControlId++, 618, 4, 46, 22), "NumberEdit3");
-  UpDown3 = AddControl(
-      CreateWindowExA(0, UPDOWN_CLASSA, "",
-                      WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT |
-                          UDS_NOTHOUSANDS,
-                      0, 0, 0, 0, p5, NextId(), GetModuleHandleA(nullptr), nullptr),
-      "UpDown3");
-  ComboBox4 = AddControl(
-      Child("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, p5, 684, 4, 50, 200),
-      "ComboBox4", {}, kTagSizeControls);
-  StaticText2 = AddControl(Child("STATIC", "", SS_LEFT | SS_CENTERIMAGE, p5, 740, 4, 150, 22),
+  x += w + kGap;
+  w = comboWidth({"作成日", "更新日"}, 72);
+  ComboBox1 = AddControl(Child(NextControlId(), "COMBOBOX", "",
+                               CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, p5, x, top, w, dropDown),
+                         "ComboBox1", {}, kTagDateControls);
+  x += w + kMargin;
+  const int pickerWidth = TextWidth("2026/12/08") + GetSystemMetrics(SM_CXVSCROLL) + 16;
+  DateTimePicker1 =
+      AddControl(Child(NextControlId(), DATETIMEPICK_CLASSA, "", DTS_SHORTDATEFORMAT | WS_TABSTOP,
+                       p5, x, top, pickerWidth, row),
+                 "DateTimePicker1", {}, kTagDateControls);
+  x += pickerWidth;
+  const int tildeWidth = TextWidth("～") + 4;
+  AddControl(Child(NextControlId(), "STATIC", "～", SS_CENTER | SS_CENTERIMAGE, p5, x, top,
+                   tildeWidth, row),
+             "Label4");
+  x += tildeWidth;
+  DateTimePicker2 =
+      AddControl(Child(NextControlId(), DATETIMEPICK_CLASSA, "", DTS_SHORTDATEFORMAT | WS_TABSTOP,
+                       p5, x, top, pickerWidth, row),
+                 "DateTimePicker2", {}, kTagDateControls);
+  x += pickerWidth + 10;
+
+  w = boxMark + TextWidth("サイズ") + 4;
+  CheckBox10 = AddControl(Child(NextControlId(), "BUTTON", "サイズ", BS_AUTOCHECKBOX | WS_TABSTOP,
+                                p5, x, top + 1, w, row - 2),
+                          "CheckBox10");
+  x += w + kGap;
+  w = comboWidth({"小さい", "大きい", "範囲"}, 66);
+  ComboBox2 = AddControl(Child(NextControlId(), "COMBOBOX", "",
+                               CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, p5, x, top, w, dropDown),
+                         "ComboBox2", {}, kTagSizeControls);
+  x += w + kMargin;
+  const int numberWidth = TextWidth("1024") + 30;  // the arrows sit inside
+  const int unitWidth = comboWidth({"KB", "MB"}, 50);
+  NumberEdit2 =
+      AddControl(CreateNumberEdit(p5, nextControlId_++, x, top, numberWidth, row), "NumberEdit2");
+  UpDown2 = upDown("UpDown2");
+  x += numberWidth + kGap;
+  ComboBox3 =
+      AddControl(Child(NextControlId(), "COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL,
+                       p5, x, top, unitWidth, dropDown),
+                 "ComboBox3", {}, kTagSizeControls);
+  x += unitWidth;
+  AddControl(Child(NextControlId(), "STATIC", "～", SS_CENTER | SS_CENTERIMAGE, p5, x, top,
+                   tildeWidth, row),
+             "Label5");
+  x += tildeWidth;
+  NumberEdit3 =
+      AddControl(CreateNumberEdit(p5, nextControlId_++, x, top, numberWidth, row), "NumberEdit3");
+  UpDown3 = upDown("UpDown3");
+  x += numberWidth + kGap;
+  ComboBox4 =
+      AddControl(Child(NextControlId(), "COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL,
+                       p5, x, top, unitWidth, dropDown),
+                 "ComboBox4", {}, kTagSizeControls);
+  x += unitWidth + 6;
+  StaticText2 = AddControl(Child(NextControlId(), "STATIC", "", SS_LEFT | SS_CENTERIMAGE, p5, x,
+                                 top, TextWidth("1024MB ～ 1024MB") + 8, row),
                            "StaticText2");
+
   for (const char* item : {"作成日", "更新日"}) {
     SendMessageA(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   }
@@ -377,27 +588,33 @@ void TVemkoSearcher::CreateControls() {
     EnableWindow(c, FALSE);
   }
   ShowWindow(Panel5, SW_HIDE);
+}
 
-  // ---- open-folder strip, result list, status bar -----------------------
-  Panel4 = AddControl(CreatePanel(w, "", 0, kPanel1Height, kPanel4Width, 300), "Panel4");
-  SpeedButton1 = AddControl(Child("BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, Panel4, 2, 20, 20, 20),
-                            "SpeedButton1", "フォルダを開く", 0);
+// The open-folder strip left of the list, and the result list with its six
+// columns.
+void TVemkoSearcher::CreateResultList() {
+  Panel4 = AddControl(CreatePanel(hwnd_, "", 0, 0, kPanel4Width, 300), "Panel4");
+  SpeedButton1 = AddControl(
+      Child(NextControlId(), "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, Panel4, 2, 20, 20, 20),
+      "SpeedButton1", "フォルダを開く", 0);
   ShowWindow(SpeedButton1, SW_HIDE);
 
   ListView1 = AddControl(
-      Child(WC_LISTVIEWA, "",
-            LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | WS_TABSTOP, w,
-            kPanel4Width, kPanel1Height, 600, 300, WS_EX_CLIENTEDGE),
+      Child(NextControlId(), WC_LISTVIEWA, "",
+            LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | WS_TABSTOP,
+            hwnd_, kPanel4Width, 0, 600, 300, WS_EX_CLIENTEDGE),
       "ListView1");
   ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  // The date column shows a whole "yyyy/mm/dd hh:nn" in the list's font.
+  const int dateWidth = TextWidth(kDateSample) + kCellPadding;
   struct Column {
     const char* caption;
     int width;
     int format;
   };
-  const Column columns[] = {{"名前", 250, LVCFMT_LEFT},      {"サイズ", 63, LVCFMT_RIGHT},
-                            {"作成日", 63, LVCFMT_LEFT},     {"属性と状態", 50, LVCFMT_LEFT},
-                            {"種類", 100, LVCFMT_LEFT},      {"パス", 100, LVCFMT_LEFT}};
+  const Column columns[] = {{"名前", 250, LVCFMT_LEFT},         {"サイズ", 63, LVCFMT_RIGHT},
+                            {"作成日", dateWidth, LVCFMT_LEFT}, {"属性と状態", 50, LVCFMT_LEFT},
+                            {"種類", 100, LVCFMT_LEFT},         {"パス", 100, LVCFMT_LEFT}};
   for (int i = 0; i < 6; ++i) {
     LVCOLUMNA col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
@@ -407,23 +624,64 @@ void TVemkoSearcher::CreateControls() {
     col.iSubItem = i;
     SendMessageA(ListView1, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
+}
 
-  StatusBar1 = AddControl(CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0,
-                                          0, w, NextId(), GetModuleHandleA(nullptr), nullptr),
-                          "StatusBar1");
+void TVemkoSearcher::CreateStatusBar() {
+  StatusBar1 =
+      AddControl(CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                 NextControlId(), GetModuleHandleA(nullptr), nullptr),
+                 "StatusBar1");
   int parts[2] = {50, -1};
   SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
 
-  // Glyphs of the tool buttons: the button face with an image of ImageList1.
-  const std::pair<HWND, int> glyphButtons[] = {{SpeedButton3, 14}, {SpeedButton4, 7},
-                                               {SpeedButton5, 8},  {HitListSpBtn, 21},
-                                               {SpeedButton1, 3}};
-  for (auto [button, image] : glyphButtons) {
-    glyphs_.push_back(MakeGlyph(image));
-    SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(glyphs_.back().get()));
+// One tooltip control for the whole window. It subclasses each control it
+// knows, so it sees the mouse over it without help from the message loop.
+void TVemkoSearcher::CreateHintToolTip() {
+  HintToolTip =
+      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, "",
+                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOANIMATE | TTS_NOFADE,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                      GetModuleHandleA(nullptr), nullptr);
+  if (!HintToolTip) return;
+  SendMessageA(HintToolTip, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  for (const auto& [control, info] : controls_) {
+    if (!info.hint.empty()) SetControlHint(control, info.hint);
   }
-  LayoutControls();
+}
+
+std::string TVemkoSearcher::ShortHint(const std::string& hint) {
+  const size_t bar = hint.find('|');
+  return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
+
+void TVemkoSearcher::SetControlHint(HWND control, const std::string& hint) {
+  controls_[control].hint = hint;
+  if (!HintToolTip) return;
+  std::string text = ShortHint(hint);
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  // A control whose hint changes keeps one tool with the new text.
+  SendMessageA(HintToolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  if (!text.empty()) SendMessageA(HintToolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TVemkoSearcher::ShowProgressStrip(bool show) {
+  if (show) {
+    // Above every sibling (StaticText1 above all), at the place the layout
+    // gives it.
+    LayoutControls();
+    SetWindowPos(Panel3, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(Panel3, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  } else {
+    ShowWindow(Panel3, SW_HIDE);
+    // What the strip covered paints again.
+    RedrawWindow(StaticText1, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  }
 }
 
 void TVemkoSearcher::LayoutControls() {
@@ -436,20 +694,52 @@ void TVemkoSearcher::LayoutControls() {
   GetWindowRect(StatusBar1, &sb);
   const int statusHeight = sb.bottom - sb.top;
 
-  MoveWindow(Panel1, 0, 0, width, kPanel1Height, TRUE);
-  const int infoLeft = 624, infoWidth = width - infoLeft - 4 > 80 ? width - infoLeft - 4 : 80;
-  MoveWindow(StaticText1, infoLeft, 31, infoWidth, 24, TRUE);
-  MoveWindow(Panel3, infoLeft, 31, infoWidth, 24, TRUE);
-  int top = kPanel1Height;
+  RECT panel1;
+  GetWindowRect(Panel1, &panel1);
+  const int panel1Height = panel1.bottom - panel1.top;
+  MoveWindow(Panel1, 0, 0, width, panel1Height, TRUE);
+  // The list information takes the rest of the target row; the progress
+  // strip lies over it, wide enough for the longest drive text and its
+  // button, and reaches further left over the tool buttons when the window
+  // is narrow.
+  RECT info;
+  GetWindowRect(StaticText1, &info);
+  MapWindowPoints(nullptr, Panel1, reinterpret_cast<POINT*>(&info), 2);
+  RECT after;
+  GetWindowRect(HitListSpBtn, &after);
+  MapWindowPoints(nullptr, Panel1, reinterpret_cast<POINT*>(&after), 2);
+  const int infoLeft = after.right + 6;
+  const int infoWidth = width - infoLeft - kMargin > 80 ? width - infoLeft - kMargin : 80;
+  const int infoHeight = info.bottom - info.top;
+  MoveWindow(StaticText1, infoLeft, info.top, infoWidth, infoHeight, TRUE);
+  RECT button;
+  GetWindowRect(CancelBtn, &button);
+  const int stripNeed =
+      (button.right - button.left) + TextWidth("X:\\ ドライブのリストを作成中...  ") + 16;
+  int stripWidth = infoWidth > stripNeed ? infoWidth : stripNeed;
+  if (stripWidth > width - 2 * kMargin) stripWidth = width - 2 * kMargin;
+  int stripLeft = infoLeft + infoWidth - stripWidth;
+  if (stripLeft < kMargin) stripLeft = kMargin;
+  MoveWindow(Panel3, stripLeft, info.top, stripWidth, infoHeight, TRUE);
+
+  int top = panel1Height;
   if (IsWindowVisible(Panel5)) {
-    MoveWindow(Panel5, 0, top, width, kPanel5Height, TRUE);
-    top += kPanel5Height;
+    RECT panel5;
+    GetWindowRect(Panel5, &panel5);
+    const int panel5Height = panel5.bottom - panel5.top;
+    MoveWindow(Panel5, 0, top, width, panel5Height, TRUE);
+    top += panel5Height;
   }
   const int listHeight = height - statusHeight - top > 0 ? height - statusHeight - top : 0;
   MoveWindow(Panel4, 0, top, kPanel4Width, listHeight, TRUE);
   MoveWindow(ListView1, kPanel4Width, top, width - kPanel4Width, listHeight, TRUE);
   // The path column takes the rest of the list's width.
   ListView_SetColumnWidth(ListView1, 5, LVSCW_AUTOSIZE_USEHEADER);
+  // Moving the list (the filter panel came or went) leaves its header and
+  // rows painted at the old place: everything below the search panel is
+  // painted again, the list's header included.
+  RECT below{0, panel1Height, width, height};
+  RedrawWindow(hwnd_, &below, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TVemkoSearcher::SetListColumnCaption(int column, const std::string& caption) {

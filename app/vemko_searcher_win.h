@@ -55,11 +55,11 @@ namespace filvex {
 // How a main window is started. The real program passes its command line and
 // leaves the rest empty; tests give a program folder of their own.
 struct StartOptions {
-  std::string programFolder;  // empty: the executable's folder
-  std::string exeName;        // empty: the executable's file name
+  std::string programFolder;                  // empty: the executable's folder
+  std::string exeName;                        // empty: the executable's file name
   std::optional<std::string> launcherFolder;  // empty: Program Files\Vemko\Trelquin
   std::vector<std::string> args;              // arguments after the program name
-  bool quitOnDestroy = false;  // post WM_QUIT when the window is destroyed
+  bool quitOnDestroy = false;                 // post WM_QUIT when the window is destroyed
 };
 
 // Name, hint and Tag of a control, as the window description gives them.
@@ -115,8 +115,32 @@ class TVemkoSearcher {
   // ---- layout (app/layout_win.cpp) ---------------------------------------
   void CreateImageList();
   void CreateMenus();
+  // The controls' font: the system's message font, enlarged by a pixel or two
+  // where its "_" (or the descenders of g, y, j) would draw nothing inside the
+  // character cell that edits and list rows clip their text to.
+  void CreateControlFont();
+  // Every control, one function per panel, in this order.
   void CreateControls();
+  void CreateSearchPanel();    // Panel1: query row, Panel2 and the tool buttons
+  void CreateProgressStrip();  // Panel3 with CancelBtn, over StaticText1
+  void CreateFilterPanel();    // Panel5
+  void CreateResultList();     // Panel4 with SpeedButton1, ListView1
+  void CreateStatusBar();      // StatusBar1
+  void CreateHintToolTip();    // HintToolTip, one tool per control with a hint
   void LayoutControls();
+  // Shows the build's progress strip above the list information, or hides it.
+  void ShowProgressStrip(bool show);
+  // Sets a control's hint; its short part becomes the control's tooltip.
+  void SetControlHint(HWND control, const std::string& hint);
+  static std::string ShortHint(const std::string& hint);
+  // Width of a text in the controls' font, in pixels.
+  int TextWidth(const std::string& text) const;
+  // Window id for the next control created (menu items use 100+ and 500+).
+  HMENU NextControlId();
+  HWND HintToolTip = nullptr;  // tooltip control of the short hints
+  int FontHeight = 0;          // tmHeight of the controls' font
+  int RowHeight = 22;          // height of an edit row: FontHeight and margins
+  int nextControlId_ = 2000;
   HWND AddControl(HWND control, const char* name, const std::string& hint = {}, int tag = 0);
   HWND FindControl(std::string_view name) const;
   const ControlInfo* InfoOf(HWND control) const;
@@ -178,12 +202,12 @@ class TVemkoSearcher {
   bool ListView1Notify(NMHDR* header, LRESULT* result);
   void ClearHitList();
   void PlaceOpenFolderButton(int row);
-  void GoUpOneFolder();          // SpeedButton4
-  void SpeedButton5Click();      // view switch
-  void ShowPickupList();         // HitListSpBtn
-  void AddToPickupList();        // N15
-  void SelectRows(int tag);      // AllSelMenu, SelChgMenu, N5
-  void Edit2Click();             // the edit menu opens
+  void GoUpOneFolder();      // SpeedButton4
+  void SpeedButton5Click();  // view switch
+  void ShowPickupList();     // HitListSpBtn
+  void AddToPickupList();    // N15
+  void SelectRows(int tag);  // AllSelMenu, SelChgMenu, N5
+  void Edit2Click();         // the edit menu opens
 
   // ---- icons and type names (results/icons_win.cpp) ---------------------
   int LookupIcon(const std::string& path, bool useCache);
@@ -197,8 +221,8 @@ class TVemkoSearcher {
   void StopIconFetch();
 
   // ---- shell operations (shellops/shell_hooks_win.cpp) -------------------
-  void ListView1DblClick();      // also Open1
-  void Explore1Click(int tag);   // Explore1 (0), N4 (1), SpeedButton1 (0)
+  void ListView1DblClick();     // also Open1
+  void Explore1Click(int tag);  // Explore1 (0), N4 (1), SpeedButton1 (0)
   void Property1Click();
   void Copy1Click();
   void Paste1Click();
@@ -233,7 +257,7 @@ class TVemkoSearcher {
   std::string SettingsPath;   // data\searchdata.ini
   std::string FolderListPath, FileListPath, FolderInfoPath, FileInfoPath;
   std::string FolderCountsPath, FileCountsPath;
-  std::string PickupFile;     // data\hitkeep.txt
+  std::string PickupFile;  // data\hitkeep.txt
   std::string LauncherFolder;
   bool IntegratedInstall = false;
   bool CloseWithLauncher = false;
@@ -310,46 +334,99 @@ class TVemkoSearcher {
   HIMAGELIST SystemSmallImages = nullptr;  // owned by the shell
   HIMAGELIST SystemLargeImages = nullptr;
 
-  // Controls (children of the main window; they die with it).
-  HWND Panel1 = nullptr, Panel2 = nullptr, Panel3 = nullptr, Panel4 = nullptr,
-       Panel5 = nullptr;
-  HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr;
-  HWND Edit1 = nullptr, Edit3 = nullptr;
-  HWND NumberEdit1 = nullptr, NumberEdit2 = nullptr, NumberEdit3 = nullptr;
-  HWND CSpinButton1 = nullptr, UpDown2 = nullptr, UpDown3 = nullptr;
-  HWND SpeedButton1 = nullptr, SpeedButton2 = nullptr, SpeedButton3 = nullptr,
-       SpeedButton4 = nullptr, SpeedButton5 = nullptr, SpeedButton7 = nullptr;
-  HWND HitListSpBtn = nullptr;
-  HWND CheckBox1 = nullptr, CheckBox2 = nullptr, CheckBox3 = nullptr, CheckBox4 = nullptr,
-       CheckBox5 = nullptr, CheckBox6 = nullptr, CheckBox7 = nullptr, CheckBox8 = nullptr,
-       CheckBox9 = nullptr, CheckBox10 = nullptr;
-  HWND ComboBox1 = nullptr, ComboBox2 = nullptr, ComboBox3 = nullptr, ComboBox4 = nullptr;
-  HWND DateTimePicker1 = nullptr, DateTimePicker2 = nullptr;
-  HWND StaticText1 = nullptr, StaticText2 = nullptr;
-  HWND CancelBtn = nullptr;
-  HWND ListView1 = nullptr;
-  HWND StatusBar1 = nullptr;
+  // Controls (children of the main window; they die with it). The names are
+  // those of the window description; each comment gives the role and the
+  // caption or hint a user sees.
+  HWND Panel1 = nullptr;        // search panel, the top strip holding the rows below
+  HWND Panel2 = nullptr;        // white frame 「 検索対象」 of the target boxes
+  HWND Panel3 = nullptr;        // build progress strip "X: ドライブのリストを作成中..."
+  HWND Panel4 = nullptr;        // narrow strip left of the list, holds SpeedButton1
+  HWND Panel5 = nullptr;        // filter panel (date and size), shown by 「Option」
+  HWND Label1 = nullptr;        // label 「検索ファイル名」 of Edit1
+  HWND Label2 = nullptr;        // label 「最大列挙数」 of NumberEdit1
+  HWND Label3 = nullptr;        // label 「ドライブ」 of Edit3
+  HWND Edit1 = nullptr;         // query box 「検索ファイル名」 (fragments split by "/")
+  HWND Edit3 = nullptr;         // drive letters box 「ドライブ」
+  HWND NumberEdit1 = nullptr;   // hit limit 「最大列挙数」, 100 to 100,000
+  HWND NumberEdit2 = nullptr;   // first size bound (1 to 1024)
+  HWND NumberEdit3 = nullptr;   // second size bound, for 「範囲」
+  HWND CSpinButton1 = nullptr;  // up/down buttons of the hit limit 「100～100,000」
+  HWND UpDown2 = nullptr;       // arrows of NumberEdit2
+  HWND UpDown3 = nullptr;       // arrows of NumberEdit3
+  HWND SpeedButton1 = nullptr;  // open-folder button beside the selected row 「フォルダを開く」
+  HWND SpeedButton2 = nullptr;  // toggle 「Option」: shows the filter panel
+  HWND SpeedButton3 = nullptr;  // magnifier glyph 「再検索」: search again
+  HWND SpeedButton4 = nullptr;  // arrow glyph 「一つ上のフォルダ」: folder view one level up
+  HWND SpeedButton5 = nullptr;     // tiles glyph 「表示の切換」: report / large icons
+  HWND SpeedButton7 = nullptr;     // toggle 「I」: incremental search
+  HWND HitListSpBtn = nullptr;     // pin glyph 「ピックアップ」: shows the pickup list
+  HWND CheckBox1 = nullptr;        // 「フォルダ」: search folders
+  HWND CheckBox2 = nullptr;        // 「ファイル」: search files
+  HWND CheckBox3 = nullptr;        // 「S」: system attribute
+  HWND CheckBox4 = nullptr;        // 「H」: hidden attribute
+  HWND CheckBox5 = nullptr;        // 「AND」: every fragment must match
+  HWND CheckBox6 = nullptr;        // 「SH」: system and hidden
+  HWND CheckBox7 = nullptr;        // 「先頭」: match at the start of the name
+  HWND CheckBox8 = nullptr;        // 「R」: read-only
+  HWND CheckBox9 = nullptr;        // 「日付」: date filter on
+  HWND CheckBox10 = nullptr;       // 「サイズ」: size filter on
+  HWND ComboBox1 = nullptr;        // date kind 「作成日」/「更新日」
+  HWND ComboBox2 = nullptr;        // size relation 「小さい」/「大きい」/「範囲」
+  HWND ComboBox3 = nullptr;        // unit 「KB」/「MB」 of the first bound
+  HWND ComboBox4 = nullptr;        // unit of the second bound
+  HWND DateTimePicker1 = nullptr;  // date filter: from
+  HWND DateTimePicker2 = nullptr;  // date filter: to
+  HWND StaticText1 = nullptr;      // list information "Folder: n  File: n"
+  HWND StaticText2 = nullptr;      // size filter text, such as 「1KB ～ 1MB」
+  HWND CancelBtn = nullptr;        // 「中止」 on Panel3: stops the build
+  HWND ListView1 = nullptr;        // result list (owner-data report or large icons)
+  HWND StatusBar1 = nullptr;       // status bar: hit count, long hint
 
   // Menus: the main menu and the result list's popup menu.
   TMenu MainMenu1;
   TMenu PopupMenu1;
-  TMenuItem *File1 = nullptr, *SearchNewMenu = nullptr, *Exit1 = nullptr;
-  TMenuItem *Edit2 = nullptr, *AllSelMenu = nullptr, *SelChgMenu = nullptr, *N5 = nullptr;
-  TMenuItem *Tool1 = nullptr, *N7 = nullptr, *N13 = nullptr, *N14 = nullptr, *N20 = nullptr,
-            *N19 = nullptr, *NotFileMenu = nullptr, *Brontal1 = nullptr, *N10 = nullptr,
-            *N12 = nullptr, *OptionMenu = nullptr;
-  TMenuItem *Help1 = nullptr, *Help2 = nullptr, *N1 = nullptr;
-  TMenuItem *Open1 = nullptr, *N4 = nullptr, *Explore1 = nullptr, *Copy1 = nullptr,
-            *Paste1 = nullptr, *Delete1 = nullptr, *SendToMenu = nullptr, *N16 = nullptr,
-            *SendBinderMenu = nullptr, *Pexwick1 = nullptr, *N15 = nullptr,
-            *Property1 = nullptr;
+  TMenuItem* File1 = nullptr;          // 「ファイル(&F)」
+  TMenuItem* SearchNewMenu = nullptr;  // 「検索リストの更新」: build the search list
+  TMenuItem* Exit1 = nullptr;          // 「終了(&X)」
+  TMenuItem* Edit2 = nullptr;          // 「編集(&E)」
+  TMenuItem* AllSelMenu = nullptr;     // 「全て選択(&A)」
+  TMenuItem* SelChgMenu = nullptr;     // 「選択の切り替え(&I)」: invert the selection
+  TMenuItem* N5 = nullptr;             // 「不明の選択」: select the vanished rows
+  TMenuItem* Tool1 = nullptr;          // 「ツール(&T)」
+  TMenuItem* N7 = nullptr;             // 「ファイル属性で検索」: attribute mode
+  TMenuItem* N13 = nullptr;            // 「日付で検索」: date mode
+  TMenuItem* N14 = nullptr;            // 「サイズで検索」: size mode
+  TMenuItem* N20 = nullptr;            // 「ファイル名で検索」: back to the name mode
+  TMenuItem* N19 = nullptr;            // 「検索リストの掃除」: remove vanished entries
+  TMenuItem* NotFileMenu = nullptr;    // 「不明リストを調べる」: mark vanished rows
+  TMenuItem* Brontal1 = nullptr;       // 「Brontal」: start the folder binder
+  TMenuItem* N10 = nullptr;            // 「統合」: copy into the launcher's folder
+  TMenuItem* N12 = nullptr;            // 「スケジュール」: the launcher's schedule
+  TMenuItem* OptionMenu = nullptr;     // 「設定(&O)」: options dialog
+  TMenuItem* Help1 = nullptr;          // 「ヘルプ(&H)」 menu
+  TMenuItem* Help2 = nullptr;          // 「ヘルプ(&H)」: open the help file
+  TMenuItem* N1 = nullptr;             // 「バージョン」: version box
+  TMenuItem* Open1 = nullptr;          // popup 「開く(&O)」
+  TMenuItem* N4 = nullptr;  // popup 「開くアプリケーションを選択(&H)」: open with
+  TMenuItem* Explore1 = nullptr;        // popup 「エクスプローラ(&E)」: containing folder
+  TMenuItem* Copy1 = nullptr;           // popup 「コピー(&C)」
+  TMenuItem* Paste1 = nullptr;          // popup 「貼り付け(&P)」
+  TMenuItem* Delete1 = nullptr;         // popup 「削除(&D)」: to the recycle bin
+  TMenuItem* SendToMenu = nullptr;      // popup 「送る(&N)」: send-to submenu
+  TMenuItem* N16 = nullptr;             // popup 「バインダーに登録(&R)」 submenu
+  TMenuItem* SendBinderMenu = nullptr;  // 「Brontal」 in N16: register with the binder
+  TMenuItem* Pexwick1 = nullptr;        // 「Pexwick」 in N16: hand to the copy tool
+  TMenuItem* N15 = nullptr;             // popup 「ピックアップリストに追加」
+  TMenuItem* Property1 = nullptr;       // popup 「プロパティ(&P)」
 
   // ImageList1 (16 x 16): glyphs, menu images and the header's sort marks
   // (23 descending, 24 ascending). Send-to icons are appended at run time.
   win::UniqueImageList ImageList1;
   static constexpr int kImageCount = 25;
 
-  // Timers of the main window.
+  // Timers of the main window: Timer1 one tick after a companion's binder-list
+  // reply; Timer2 every 500 ms (open-folder button, drag watch, launcher
+  // watch); Timer3 one tick 500 ms before an ordered build.
   static constexpr UINT Timer1 = 1, Timer2 = 2, Timer3 = 3;
 
  private:

@@ -321,6 +321,10 @@ void TVemkoSearcher::SpeedButton5Click() {
   SetWindowLongPtrA(ListView1, GWL_STYLE, (style & ~LVS_TYPEMASK) | view);
   if (view == LVS_REPORT) SetSortImage(*this, SortColumn, SortAscending);
   PlaceOpenFolderButton(ListView_GetNextItem(ListView1, -1, LVNI_SELECTED));
+  // The list does not repaint by itself when its view changes: the rows of
+  // the old view would stay until the next search.
+  RedrawWindow(ListView1, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TVemkoSearcher::GoUpOneFolder() {}

@@ -15,17 +15,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 run="$root/build/run"
 
 "$root/scripts/install-deps.sh"
-if ! "$root/scripts/build.sh" win; then
-  # Another program of the build may be broken while Filvex.exe is fine.
-  cmake --build "$root/build/win" -j 2 --target Filvex >/dev/null 2>&1 || {
-    echo "run: Filvex.exe does not build" >&2
-    exit 1
-  }
-  echo "run: the cross build has errors, but Filvex.exe is built; starting it" >&2
-fi
-
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
+
+# Only the program is built, in the cross build's folder: the test program
+# and the benchmarks (scripts/build.sh win builds them too) would add minutes
+# to a first start and are not run here. The build folder's logs go beside it,
+# under build/, which a fresh clone does not have yet.
+mkdir -p "$run"
+filvex_build_win_target "$root/build/win" Filvex || {
+  echo "run: Filvex.exe does not build" >&2
+  exit 1
+}
 
 prefix="$run/prefix"
 if [ ! -f "$prefix/system.reg" ]; then

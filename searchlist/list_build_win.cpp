@@ -123,7 +123,7 @@ void TVemkoSearcher::StartListBuild() {
     BuildingList.clear();
   }
   OptionMenu->SetEnabled(false);
-  ShowWindow(Panel3, SW_SHOW);
+  ShowProgressStrip(true);
   FillDriveList(DriveList);
 
   // Running from here on, set before the thread exists: a stop asked for
@@ -150,7 +150,7 @@ void TVemkoSearcher::ListBuildDone() {
     EnableWindow(Edit3, TRUE);
     EnableWindow(Panel2, TRUE);
   }
-  ShowWindow(Panel3, SW_HIDE);
+  ShowProgressStrip(false);
   if (BuildCancelled.load() != 0) return;
   CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
   ListDirty = 1;
