@@ -4,14 +4,16 @@
 // The build writes into the live set when upmode is off (searching is then
 // disabled) and into the building set when it is on (searches go on over the
 // live set, which is replaced only after the running search has stopped). A
-// stopped build changes nothing lasting: the live set is reloaded from the
-// files, or the building set is dropped.
+// stopped or failed build changes nothing lasting: without upmode the live set
+// that was kept aside at the start is put back, with upmode the building set
+// is dropped.
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
 #include "app/vemko_searcher_win.h"
+#include "companions/companion_names.h"
 #include "platform/dir_enum_win.h"
 #include "platform/message_box.h"
 #include "platform/ui_call.h"
@@ -22,7 +24,6 @@ namespace filvex {
 
 namespace {
 
-constexpr char kLauncherClass[] = "TVemkoTrelquin";
 constexpr ULONG_PTR kBuildFinishedCode = 0;
 // A launcher that does not answer within this time is not waited for.
 constexpr UINT kNotifyTimeoutMs = 5000;
