@@ -52,11 +52,6 @@ uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
   return static_cast<uint32_t>(n) * (win::SelectedIndex(unitBox) == 1 ? 1024u : 1u);
 }
 
-// StopSearch waits for the worker while serving its calls; a search asked
-// for from inside that wait is left to the StartSearch that is waiting,
-// which reads the panel afterwards anyway. User-interface thread only.
-int g_stopping = 0;
-
 }  // namespace
 
 HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
@@ -110,7 +105,7 @@ SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
 void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 1. Typing searches only while the incremental toggle is down.
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
-  if (g_stopping > 0) return;
+  if (SearchStopDepth > 0) return;
   // 2-4. Stop what runs, empty the list.
   StopSearch();
   SetMouseCursor(IDC_WAIT);
@@ -153,9 +148,9 @@ void TVemkoSearcher::StopSearch() {
   // during the wait then finds no thread to wait for a second time.
   if (std::unique_ptr<win::WorkerThread> thread = std::move(SearchThread)) {
     if (SearchStopFlag.load() == 0) SearchStopFlag.store(1);
-    ++g_stopping;
+    ++SearchStopDepth;
     thread->Wait();  // serves the worker's calls and SearchDone meanwhile
-    --g_stopping;
+    --SearchStopDepth;
   }
   StopIconFetch();
 }
