@@ -16,12 +16,6 @@
 namespace filvex {
 namespace {
 
-// Plain literals are compiled to CP932, the list's bytes; u8 literals stay
-// UTF-8, the terminal's text.
-std::string Utf8(std::u8string_view s) {
-  return std::string(s.begin(), s.end());
-}
-
 // C: with the folder 表示, which holds ソース.txt and a name whose bytes are
 // not CP932 (a list damaged by hand or by another program).
 std::string WriteFixture(const std::string& tag) {
@@ -67,6 +61,12 @@ TEST(FindTerminal, DriveLettersAreAsciiLettersOnly) {
 }
 
 #ifndef _WIN32
+
+// Plain literals are compiled to CP932, the list's bytes; u8 literals stay
+// UTF-8, the terminal's text.
+std::string Utf8(std::u8string_view s) {
+  return std::string(s.begin(), s.end());
+}
 
 TEST(FindTerminal, OpensAConversionOnlyForACodesetThatNeedsOne) {
   struct Case {
