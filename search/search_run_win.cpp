@@ -19,6 +19,7 @@
 #include <string>
 
 #include "app/vemko_searcher_win.h"
+#include "platform/message_box.h"
 #include "platform/ui_call.h"
 #include "platform/window_text.h"
 #include "results/result_view_win.h"
@@ -52,7 +53,14 @@ uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
   return static_cast<uint32_t>(n) * (win::SelectedIndex(unitBox) == 1 ? 1024u : 1u);
 }
 
+std::function<void()>& ScanFault() {
+  static std::function<void()> fault;
+  return fault;
+}
+
 }  // namespace
+
+void SetScanFaultForTests(std::function<void()> fault) { ScanFault() = std::move(fault); }
 
 HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
   switch (w.SearchMode) {
@@ -197,12 +205,16 @@ void TVemkoSearcher::RunSearch() {
     WithinLimit = result.WithinLimit;
   };
   try {
+    if (ScanFault()) ScanFault()();
     result =
         ScanSearchList(LiveList, folderCounts, fileCounts, query, hits, &SearchStopFlag, icons);
   } catch (...) {
-    // The hits found until then are still shown; the cursor stays.
+    // The hits found until then are still shown; the cursor stays. The user
+    // is told, once the worker has ended, that the list may be short.
     result.TotalMatches = hits.size();
     win::RunOnUiThread(handOver);
+    win::PostError(hwnd_, "検索中にエラーが発生しました: " +
+                              win::FailureText(std::current_exception()));
     throw;
   }
   // 6. The hand-over, and the cursor back to normal.
