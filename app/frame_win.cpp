@@ -11,17 +11,18 @@
 #include "app/controls_win.h"
 #include "app/number_text.h"
 #include "app/vemko_searcher_win.h"
+#include "companions/companion_names.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "platform/system_info.h"
 #include "platform/ui_call.h"
+#include "results/icon_rules.h"
 #include "searchlist/list_files.h"
 
 namespace filvex {
 namespace {
 
 constexpr char kWindowClass[] = "TVemkoSearcher";
-constexpr char kLauncherClass[] = "TVemkoTrelquin";
 constexpr char kLauncherName[] = "Trelquin";
 
 // The window whose controls the hint hook reports on. One main window exists
@@ -192,7 +193,7 @@ void TVemkoSearcher::FormCreate() {
   if (formCreated_) return;
   formCreated_ = true;
   // 1. The lists of the data model exist as members; the icon extensions.
-  SpecialIconExtensions = {".ico", ".exe", ".lnk", ".scr", ".pif"};
+  SpecialIconExtensions = kSpecialIconExtensions;
   TypeCache.clear();
 
   // 2. Per-drive counts, each only when its file exists.
@@ -284,8 +285,8 @@ void TVemkoSearcher::FormShow() {
 bool TVemkoSearcher::FormCloseQuery() {
   // Closing while a worker runs: the search and the build are stopped (and
   // waited for, serving their hand-overs) before anything is written. A build
-  // that is stopped restores the live set from the files and leaves ListDirty
-  // as it was before the build, so a half-built list is never saved over the
+  // that is stopped puts back the list it kept aside and leaves ListDirty as
+  // it was before the build, so a half-built list is never saved over the
   // stored one; a finished build saved its list at once, and ListDirty is
   // still set only when that save failed, so the close tries again.
   // The settings follow, and the search list only when it changed.

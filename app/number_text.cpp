@@ -4,20 +4,6 @@
 
 namespace filvex {
 
-std::string GroupedNumber(uint64_t n, int minDigits) {
-  std::string digits = n == 0 ? std::string() : std::to_string(n);
-  if (static_cast<int>(digits.size()) < minDigits) {
-    digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
-  }
-  std::string out;
-  out.reserve(digits.size() + digits.size() / 3);
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
-}
-
 std::string WholeSizeText(uint64_t bytes) {
   static const char* const kUnits[] = {"B", "KB", "MB", "GB", "TB"};
   int unit = 0;

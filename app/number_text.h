@@ -1,17 +1,15 @@
 #pragma once
-// Number texts of the frame: digit grouping by three with "," (the patterns
-// "###,###,###", "#,##0" and "#,000") and the reading of the hit-limit box.
+// Number texts of the frame: the hit-limit box's text and its reading, and
+// whole sizes. Digit grouping (GroupedNumber, the patterns "###,###,###",
+// "#,##0" and "#,000") is the one of the row texts.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace filvex {
+#include "results/row_text.h"  // GroupedNumber
 
-// n with a "," every three digits from the right, padded with leading zeros
-// to at least minDigits digits: minDigits 0 gives "" for 0 ("###,###,###"),
-// 1 gives "0" ("#,##0"), 3 gives "100" and "1,000" ("#,000").
-std::string GroupedNumber(uint64_t n, int minDigits);
+namespace filvex {
 
 // The hit-limit box's text read as a number: every "," is dropped except one
 // in the very last position, blanks around are trimmed, and the rest must be

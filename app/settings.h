@@ -11,11 +11,12 @@
 // toolpath, simpcppath.
 //
 // Filvex.exe reads and writes the file through the system's profile functions
-// (app/settings_win.cpp) and hands every value to ApplySetting, so both
-// readers share one rule per key. The portable reader here serves the console
-// client and mirrors those functions' rules (section and key names ignore
-// case, blanks around names and values are dropped, one pair of matching
-// quotes around a value is dropped, the first matching key wins).
+// (ReadSettings and WriteSettings in app/frame_win.cpp) and hands every value
+// to ApplySetting, so both readers share one rule per key. The portable reader
+// here serves the console client and mirrors those functions' rules (section
+// and key names ignore case, blanks around names and values are dropped, one
+// pair of matching quotes around a value is dropped, the first matching key
+// wins).
 
 #include <cstdint>
 #include <string>

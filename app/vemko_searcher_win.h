@@ -196,6 +196,10 @@ class TVemkoSearcher {
   void SearchTrigger(HWND control, UINT code);
   void ModeMenuClick(int tag);  // N7, N13, N14 (Tag 100-102) and N20 (0)
   void Tool1Click();            // the tools menu opens
+  // How many StopSearch waits are running. A search asked for from inside
+  // one (a worker's call that the wait serves) is left to the StartSearch
+  // that waits, which reads the panel afterwards anyway. UI thread only.
+  int SearchStopDepth = 0;
 
   // ---- results view (results/result_view_win.cpp) -----------------------
   // Every WM_NOTIFY of ListView1 and its header; true when handled.

@@ -1,5 +1,7 @@
 #include "platform/message_box.h"
 
+#include "platform/ui_call.h"
+
 namespace filvex::win {
 namespace {
 
@@ -38,6 +40,12 @@ void ShowMessage(HWND owner, const std::string& text) {
 
 void ShowError(HWND owner, const std::string& text) {
   ShowMessageBox(owner, text, ApplicationTitle(), MB_OK | MB_ICONERROR);
+}
+
+void PostError(HWND owner, const std::string& text) {
+  PostToUiThread([owner, text] {
+    if (IsWindow(owner)) ShowError(owner, text);
+  });
 }
 
 const std::string& ApplicationTitle() { return Title(); }

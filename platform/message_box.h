@@ -28,6 +28,11 @@ void ShowMessage(HWND owner, const std::string& text);
 // Error message with the error icon and the application title.
 void ShowError(HWND owner, const std::string& text);
 
+// Shows ShowError's box later, from the user-interface thread's message loop
+// (PostToUiThread): how a worker reports its failure once it has ended. No
+// box when owner is no longer a window by then.
+void PostError(HWND owner, const std::string& text);
+
 // The application title ("Filvex"), used as the caption of plain messages.
 const std::string& ApplicationTitle();
 void SetApplicationTitle(const std::string& title);

@@ -1,6 +1,7 @@
 #include "platform/ui_call.h"
 
 #include <exception>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/handles.h"
@@ -9,6 +10,7 @@ namespace filvex::win {
 namespace {
 
 constexpr UINT kRunCallMessage = WM_APP + 0x3F0;
+constexpr UINT kPostedCallMessage = WM_APP + 0x3F1;
 constexpr char kTargetClass[] = "FilvexUiCallTarget";
 
 struct PendingCall {
@@ -27,6 +29,15 @@ LRESULT CALLBACK TargetProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     call->ran = true;
     return 1;
+  }
+  if (msg == kPostedCallMessage) {
+    // Owned from here; an exception is dropped with it, as nobody waits.
+    std::unique_ptr<std::function<void()>> fn(reinterpret_cast<std::function<void()>*>(lp));
+    try {
+      (*fn)();
+    } catch (...) {
+    }
+    return 0;
   }
   return DefWindowProcA(wnd, msg, wp, lp);
 }
@@ -77,6 +88,17 @@ void RunOnUiThread(const std::function<void()>& fn) {
   PendingCall call{&fn, nullptr};
   SendMessageA(t.wnd, kRunCallMessage, 0, reinterpret_cast<LPARAM>(&call));
   if (call.error) std::rethrow_exception(call.error);
+}
+
+bool PostToUiThread(std::function<void()> fn) {
+  const Target& t = TheTarget();
+  if (!t.wnd) return false;
+  auto owned = std::make_unique<std::function<void()>>(std::move(fn));
+  if (!PostMessageA(t.wnd, kPostedCallMessage, 0, reinterpret_cast<LPARAM>(owned.get()))) {
+    return false;
+  }
+  owned.release();  // the target window's procedure frees it
+  return true;
 }
 
 bool WaitServingUiCalls(HANDLE thread, DWORD timeoutMs) {

@@ -27,6 +27,13 @@ bool IsUiThread();
 // thread itself, it just runs fn. Without InitUiCalls it throws.
 void RunOnUiThread(const std::function<void()>& fn);
 
+// Queues fn to run on the user-interface thread when its message loop (or a
+// modal loop) next dispatches posted messages, and returns at once. A wait
+// for a worker serves only sent calls, so fn never runs inside one: a worker
+// uses this for what must follow its own end, such as a message box. False
+// when it could not be queued (fn is then dropped).
+bool PostToUiThread(std::function<void()> fn);
+
 // Waits until `thread` has ended while serving sent messages (and thereby the
 // RunOnUiThread calls of that worker). True when the thread ended; false on
 // timeout or a wait error.

@@ -2,6 +2,9 @@
 
 #include <process.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "platform/ui_call.h"
 
 namespace filvex::win {
@@ -43,6 +46,18 @@ void WorkerThread::Run() {
     }
   }
   finished_.store(true);
+}
+
+std::string FailureText(const std::exception_ptr& error) {
+  try {
+    if (error) std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return "メモリが不足しています";
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+  }
+  return "不明なエラー";
 }
 
 }  // namespace filvex::win

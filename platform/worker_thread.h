@@ -8,6 +8,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <string>
 
 #include "platform/handles.h"
 
@@ -46,5 +47,9 @@ class WorkerThread {
   std::exception_ptr error_;
   std::atomic<bool> finished_{false};
 };
+
+// What ended a worker, in the user's words: the exception's own text, or a
+// Japanese one for running out of memory and for an unknown exception.
+std::string FailureText(const std::exception_ptr& error);
 
 }  // namespace filvex::win

@@ -15,14 +15,14 @@ constexpr int32_t kKindFile = 1;
 constexpr int32_t kKindDrive = 2;
 
 struct HitRecord {
-  std::string Path;      // full path; a drive's root such as C:\ ; never empty
-  std::string Name;      // name without path; a drive's display name
-  std::string DateText;  // "yyyy/mm/dd hh:nn" or empty
-  std::string TypeName;  // shell type name, empty until an icon look-up fills it
-  uint32_t SizeKB = 0;   // as the search list stores it; 0 for folders
-  uint8_t AttrCode = 0;  // bit 0 system, 1 hidden, 2 read-only, 3 normal, 4 archive, 5 directory
-  int32_t ListLine = -1;     // line in FolderList/FileList; -1 when not from the search list
-  int32_t Kind = kKindFile;  // kKindFolder, kKindFile, kKindDrive
+  std::string Path;           // full path; a drive's root such as C:\ ; never empty
+  std::string Name;           // name without path; a drive's display name
+  std::string DateText;       // "yyyy/mm/dd hh:nn" or empty
+  std::string TypeName;       // shell type name, empty until an icon look-up fills it
+  uint32_t SizeKB = 0;        // as the search list stores it; 0 for folders
+  uint8_t AttrCode = 0;       // the kCode* bits of searchlist/search_list.h
+  int32_t ListLine = -1;      // line in FolderList/FileList; -1 when not from the search list
+  int32_t Kind = kKindFile;   // kKindFolder, kKindFile, kKindDrive
   int32_t OverlayIndex = -1;  // -1 none, 0 shared folder, 1 shortcut
   int32_t ImageIndex = 0;     // icon in the system image lists
   bool IconSet = false;       // the icon (and type name) has been fetched

@@ -4,8 +4,11 @@
 
 namespace filvex {
 
-std::string GroupedNumber(uint64_t n) {
-  std::string digits = std::to_string(n);
+std::string GroupedNumber(uint64_t n, int minDigits) {
+  std::string digits = n == 0 ? std::string() : std::to_string(n);
+  if (static_cast<int>(digits.size()) < minDigits) {
+    digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
+  }
   std::string out;
   out.reserve(digits.size() + digits.size() / 3);
   for (size_t k = 0; k < digits.size(); ++k) {
@@ -49,16 +52,15 @@ std::string FormatSize(uint64_t bytes) {
 }
 
 std::string AttributeLetters(uint8_t code) {
-  constexpr uint8_t kSystem = 0x01, kHidden = 0x02, kReadOnly = 0x04, kNormal = 0x08,
-                    kArchive = 0x10;
-  if ((code & 0x0F) == 0) return (code & kArchive) ? "A" : "";
+  if ((code & (kCodeSystem | kCodeHidden | kCodeReadOnly | kCodeNormal)) == 0)
+    return (code & kCodeArchive) ? "A" : "";
   char letters[5];
   size_t n = 0;
-  if (code & kSystem) letters[n++] = 'S';
-  if (code & kHidden) letters[n++] = 'H';
-  if (code & kReadOnly) letters[n++] = 'R';
-  if (code & kArchive) letters[n++] = 'A';
-  if (code & kNormal) letters[n++] = 'N';
+  if (code & kCodeSystem) letters[n++] = 'S';
+  if (code & kCodeHidden) letters[n++] = 'H';
+  if (code & kCodeReadOnly) letters[n++] = 'R';
+  if (code & kCodeArchive) letters[n++] = 'A';
+  if (code & kCodeNormal) letters[n++] = 'N';
   return std::string(letters, n);
 }
 

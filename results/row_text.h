@@ -23,8 +23,11 @@ enum ResultColumn : int {
   kColumnCount = 6
 };
 
-// "#,##0": digit groups of three separated by commas, "0" for zero.
-std::string GroupedNumber(uint64_t n);
+// n with a "," every three digits from the right, padded with leading zeros
+// to at least minDigits digits: minDigits 1 (the row texts' "#,##0") gives "0"
+// for 0 and "1,234" for 1234; 0 gives "" for 0 ("###,###,###"); 3 gives "100"
+// and "1,000" ("#,000").
+std::string GroupedNumber(uint64_t n, int minDigits = 1);
 
 // A byte count scaled to B, KB, MB, GB or TB with no space before the unit:
 // whole numbers up to 1 MB, up to two decimals (trailing zeros dropped)
@@ -54,7 +57,7 @@ inline bool NeedsExistenceTest(const HitRecord& r, const RowOptions& o) {
 // The text of column `column` (ResultColumn) of a row.
 std::string ColumnText(const HitRecord& r, int column, const RowOptions& o, bool exists = true);
 // Rows of hidden entries are drawn with a dimmed (cut) icon.
-inline bool ShowsCut(const HitRecord& r) { return (r.AttrCode & 0x02) != 0; }
+inline bool ShowsCut(const HitRecord& r) { return (r.AttrCode & kCodeHidden) != 0; }
 
 // The "不明" (missing) marker of the attribute column.
 inline constexpr std::string_view kUnknownMark = "不明";

@@ -198,11 +198,11 @@ bool Matcher::sizePasses(uint32_t sizeKB) const {
 }
 
 bool Matcher::attributesPass(uint8_t attrCode) const {
-  constexpr uint8_t kSystem = 0x01, kHidden = 0x02, kReadOnly = 0x04;
-  if ((attrCode & (kSystem | kHidden | kReadOnly)) == 0) return q_.mode == SearchMode::NameSearch;
-  if (q_.attrSH) return (attrCode & (kSystem | kHidden)) == (kSystem | kHidden);
-  return (q_.attrS && (attrCode & kSystem)) || (q_.attrH && (attrCode & kHidden)) ||
-         (q_.attrR && (attrCode & kReadOnly));
+  if ((attrCode & (kCodeSystem | kCodeHidden | kCodeReadOnly)) == 0)
+    return q_.mode == SearchMode::NameSearch;
+  if (q_.attrSH) return (attrCode & (kCodeSystem | kCodeHidden)) == (kCodeSystem | kCodeHidden);
+  return (q_.attrS && (attrCode & kCodeSystem)) || (q_.attrH && (attrCode & kCodeHidden)) ||
+         (q_.attrR && (attrCode & kCodeReadOnly));
 }
 
 bool Matcher::infoDatePasses(const InfoLines& info, size_t i) const {

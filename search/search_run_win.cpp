@@ -19,6 +19,7 @@
 #include <string>
 
 #include "app/vemko_searcher_win.h"
+#include "platform/message_box.h"
 #include "platform/ui_call.h"
 #include "platform/window_text.h"
 #include "results/result_view_win.h"
@@ -52,12 +53,14 @@ uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
   return static_cast<uint32_t>(n) * (win::SelectedIndex(unitBox) == 1 ? 1024u : 1u);
 }
 
-// StopSearch waits for the worker while serving its calls; a search asked
-// for from inside that wait is left to the StartSearch that is waiting,
-// which reads the panel afterwards anyway. User-interface thread only.
-int g_stopping = 0;
+std::function<void()>& ScanFault() {
+  static std::function<void()> fault;
+  return fault;
+}
 
 }  // namespace
+
+void SetScanFaultForTests(std::function<void()> fault) { ScanFault() = std::move(fault); }
 
 HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
   switch (w.SearchMode) {
@@ -110,7 +113,7 @@ SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
 void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 1. Typing searches only while the incremental toggle is down.
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
-  if (g_stopping > 0) return;
+  if (SearchStopDepth > 0) return;
   // 2-4. Stop what runs, empty the list.
   StopSearch();
   SetMouseCursor(IDC_WAIT);
@@ -153,9 +156,9 @@ void TVemkoSearcher::StopSearch() {
   // during the wait then finds no thread to wait for a second time.
   if (std::unique_ptr<win::WorkerThread> thread = std::move(SearchThread)) {
     if (SearchStopFlag.load() == 0) SearchStopFlag.store(1);
-    ++g_stopping;
+    ++SearchStopDepth;
     thread->Wait();  // serves the worker's calls and SearchDone meanwhile
-    --g_stopping;
+    --SearchStopDepth;
   }
   StopIconFetch();
 }
@@ -202,12 +205,16 @@ void TVemkoSearcher::RunSearch() {
     WithinLimit = result.WithinLimit;
   };
   try {
+    if (ScanFault()) ScanFault()();
     result =
         ScanSearchList(LiveList, folderCounts, fileCounts, query, hits, &SearchStopFlag, icons);
   } catch (...) {
-    // The hits found until then are still shown; the cursor stays.
+    // The hits found until then are still shown; the cursor stays. The user
+    // is told, once the worker has ended, that the list may be short.
     result.TotalMatches = hits.size();
     win::RunOnUiThread(handOver);
+    win::PostError(hwnd_, "検索中にエラーが発生しました: " +
+                              win::FailureText(std::current_exception()));
     throw;
   }
   // 6. The hand-over, and the cursor back to normal.

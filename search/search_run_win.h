@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "search/match.h"
 
 namespace filvex {
@@ -26,5 +28,9 @@ bool BuildFillsLiveList(const TVemkoSearcher& w);
 // text, drive letters, target, AND and head boxes, attribute boxes, date and
 // size filters, the mode and the settings max, maxstop and recy.
 SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w);
+
+// For tests: a function that the search worker runs just before each scan
+// (empty in the program); a throw from it stands for a scan that fails.
+void SetScanFaultForTests(std::function<void()> fault);
 
 }  // namespace filvex

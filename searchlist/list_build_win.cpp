@@ -4,25 +4,29 @@
 // The build writes into the live set when upmode is off (searching is then
 // disabled) and into the building set when it is on (searches go on over the
 // live set, which is replaced only after the running search has stopped). A
-// stopped build changes nothing lasting: the live set is reloaded from the
-// files, or the building set is dropped.
+// stopped or failed build changes nothing lasting: without upmode the live set
+// that was kept aside at the start is put back, with upmode the building set
+// is dropped.
 #include <windows.h>
 
+#include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "app/vemko_searcher_win.h"
+#include "companions/companion_names.h"
 #include "platform/dir_enum_win.h"
 #include "platform/message_box.h"
 #include "platform/ui_call.h"
 #include "search/search_run_win.h"
+#include "searchlist/list_build_win.h"
 #include "searchlist/list_builder.h"
 
 namespace filvex {
 
 namespace {
 
-constexpr char kLauncherClass[] = "TVemkoTrelquin";
 constexpr ULONG_PTR kBuildFinishedCode = 0;
 // A launcher that does not answer within this time is not waited for.
 constexpr UINT kNotifyTimeoutMs = 5000;
@@ -43,6 +47,11 @@ void NotifyLauncher(HWND self, ULONG_PTR code, std::string_view text) {
                       reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kNotifyTimeoutMs, &result);
 }
 
+std::function<void()>& BuildFault() {
+  static std::function<void()> fault;
+  return fault;
+}
+
 // Puts back the live set that a build without upmode kept aside when it
 // started (user-interface thread).
 void RestoreKeptList(TVemkoSearcher& w) {
@@ -56,16 +65,20 @@ void RestoreKeptList(TVemkoSearcher& w) {
 void BuildSearchList(TVemkoSearcher& w, bool upmode) {
   SearchList& target = upmode ? w.BuildingList : w.LiveList;
   bool stopped = true;
+  std::exception_ptr failure;
   try {
     // Created on this thread: it keeps "no disk in drive" boxes away from it.
     WinDirectorySource source;
     stopped = BuildDrives(w.DriveList, source, target, w.BuildStop, [&w](const std::string& text) {
+      if (BuildFault()) BuildFault()();
       win::RunOnUiThread([&] { SetWindowTextA(w.Panel3, text.c_str()); });
     });
   } catch (...) {
-    // Out of memory on a huge tree: treated as a stopped build, so the
-    // partial list is never counted or saved.
+    // Out of memory on a huge tree, or any other failure: ended as a stopped
+    // build, so the partial list is never counted or saved and the list of
+    // before stays; the user is told below, once that list is back.
     stopped = true;
+    failure = std::current_exception();
   }
   w.BuildCancelled.store(stopped ? 1 : 0);
   win::RunOnUiThread([&] {
@@ -88,9 +101,15 @@ void BuildSearchList(TVemkoSearcher& w, bool upmode) {
     if (w.NotifyAfterBuild && !stopped) NotifyLauncher(w.Handle(), kBuildFinishedCode, "");
     w.NotifyAfterBuild = 0;
   });
+  if (failure) {
+    win::PostError(w.Handle(), "検索リストの作成中にエラーが発生しました: " +
+                                   win::FailureText(failure) + "。検索リストは変更されていません。");
+  }
 }
 
 }  // namespace
+
+void SetBuildFaultForTests(std::function<void()> fault) { BuildFault() = std::move(fault); }
 
 void TVemkoSearcher::SearchNewMenuClick() {
   if (win::AskYesNo(hwnd_, "検索リストを更新しますか？", "検索リストの更新")) StartListBuild();

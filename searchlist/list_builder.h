@@ -24,14 +24,6 @@
 
 namespace filvex {
 
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrHidden = 0x02;
-constexpr uint32_t kAttrSystem = 0x04;
-constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint32_t kAttrArchive = 0x20;
-constexpr uint32_t kAttrNormal = 0x80;
-constexpr uint32_t kAttrReparsePoint = 0x400;
-
 // One entry of a folder listing, already converted to what the lists store.
 struct DirEntry {
   uint32_t attributes = 0;          // file attributes as the system reports them

@@ -519,12 +519,12 @@ void CountEntriesPerDrive(const SearchList& list, DriveCounts& folderCounts,
 
 uint8_t PackAttributes(uint32_t a) {
   uint8_t code = 0;
-  if (a & 0x04) code |= 0x01;  // system
-  if (a & 0x02) code |= 0x02;  // hidden
-  if (a & 0x01) code |= 0x04;  // read-only
-  if (a & 0x80) code |= 0x08;  // normal
-  if (a & 0x20) code |= 0x10;  // archive
-  if (a & 0x10) code |= 0x20;  // directory
+  if (a & kAttrSystem) code |= kCodeSystem;
+  if (a & kAttrHidden) code |= kCodeHidden;
+  if (a & kAttrReadOnly) code |= kCodeReadOnly;
+  if (a & kAttrNormal) code |= kCodeNormal;
+  if (a & kAttrArchive) code |= kCodeArchive;
+  if (a & kAttrDirectory) code |= kCodeDirectory;
   return code;
 }
 

@@ -209,8 +209,27 @@ std::string FileEntryPath(const SearchList& list, size_t j);
 void CountEntriesPerDrive(const SearchList& list, DriveCounts& folderCounts,
                           DriveCounts& fileCounts);
 
-// Attribute code from the low bits of Windows file attributes: system->0x01,
-// hidden->0x02, read-only->0x04, normal->0x08, archive->0x10, directory->0x20.
+// File attributes as the system reports them (FILE_ATTRIBUTE_*).
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrSystem = 0x04;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kAttrReparsePoint = 0x400;
+
+// Bits of the attribute code that the information lines store (two
+// hexadecimal digits), the search filters test and the result list shows as
+// the letters S, H, R, A and N.
+constexpr uint8_t kCodeSystem = 0x01;
+constexpr uint8_t kCodeHidden = 0x02;
+constexpr uint8_t kCodeReadOnly = 0x04;
+constexpr uint8_t kCodeNormal = 0x08;
+constexpr uint8_t kCodeArchive = 0x10;
+constexpr uint8_t kCodeDirectory = 0x20;
+
+// Attribute code from the low bits of the file attributes: system, hidden,
+// read-only, normal, archive and directory to the bits of the same names.
 uint8_t PackAttributes(uint32_t fileAttributes);
 
 // Size in KB as stored: bytes / 1024 truncated, 1 for a non-empty file below

@@ -9,8 +9,10 @@
 # a hand-edited line) lies inside the Wine prefix; the Linux client reads it
 # by its Unix path, the Windows client as C:\find-data. Queries in Japanese
 # are given to Linux as Shift-JIS bytes and to Wine as UTF-8 (Wine turns them
-# into the ANSI code page). The Windows C runtime writes CR LF for each line
-# end; those CRs are removed before the comparison, nothing else.
+# into the ANSI code page); the Linux client runs under the C locale, where it
+# takes and prints the list's bytes unchanged. The Windows C runtime writes
+# CR LF for each line end; those CRs are removed before the comparison,
+# nothing else.
 #
 # Skipped (exit 0) when one of the two clients has not been built.
 set -uo pipefail
@@ -122,8 +124,8 @@ for i in "${!queries[@]}"; do
   sjis=$(printf '%s' "$query" | iconv -f UTF-8 -t CP932)
   rc_native=0
   rc_wine=0
-  "$native" --data "$data" "${options[@]}" -- "$sjis" >"$out/$i.native" 2>"$out/$i.native.err" ||
-    rc_native=$?
+  LC_ALL=C "$native" --data "$data" "${options[@]}" -- "$sjis" >"$out/$i.native" \
+    2>"$out/$i.native.err" || rc_native=$?
   filvex_wine_exec 120 "$out/$i.wine" 'C:\filvex-find\filvex-find.exe' --data 'C:\find-data' \
     "${options[@]}" -- "$query" || rc_wine=$?
   tr -d '\r' <"$out/$i.wine.out" >"$out/$i.wine"

@@ -90,5 +90,26 @@ TEST(UiCall, WaitGivesUpAfterItsTimeout) {
   EXPECT_TRUE(WaitServingUiCalls(worker.Handle(), INFINITE));
 }
 
+// A posted call runs from the message loop only: never inside the wait for
+// its worker (where a message box would block the stop), and after the end
+// handler; a call that throws is dropped without harm.
+TEST(UiCall, PostedCallsRunFromTheMessageLoopAfterTheWorker) {
+  ASSERT_TRUE(InitUiCalls());
+  std::vector<std::string> order;  // touched only on the UI thread
+  WorkerThread worker(
+      [&] {
+        EXPECT_TRUE(PostToUiThread([] { throw std::runtime_error("dropped"); }));
+        EXPECT_TRUE(PostToUiThread([&] { order.push_back("posted"); }));
+        RunOnUiThread([&] { order.push_back("sent"); });
+      },
+      [&] { order.push_back("end"); });
+  ASSERT_TRUE(worker.Start());
+  worker.Wait();
+  EXPECT_EQ(order, (std::vector<std::string>{"sent", "end"}));
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  EXPECT_EQ(order, (std::vector<std::string>{"sent", "end", "posted"}));
+}
+
 }  // namespace
 }  // namespace filvex::win

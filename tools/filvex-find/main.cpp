@@ -3,10 +3,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "searchlist/mbcs.h"
+#include "tools/filvex-find/codeset.h"
 #include "tools/filvex-find/run_find.h"
 
 #ifdef _WIN32
@@ -47,7 +49,16 @@ std::string DefaultDataFolder() {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string out, err;
-  int status = filvex::RunFind(args, DefaultDataFolder(), out, err);
+  // Natively the query and the output speak the locale's code set; the
+  // Windows client speaks the ANSI code page, the list's own.
+  std::unique_ptr<filvex::TerminalText> terminal;
+#ifndef _WIN32
+  std::string localeNote, codesetNote;
+  terminal = filvex::TerminalCodeset::Open(filvex::EnvironmentCodeset(localeNote), codesetNote);
+  for (const std::string& note : {localeNote, codesetNote})
+    if (!note.empty()) err += "filvex-find: " + note + "\n";
+#endif
+  int status = filvex::RunFind(args, DefaultDataFolder(), out, err, terminal.get());
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);
   std::fwrite(err.data(), 1, err.size(), stderr);

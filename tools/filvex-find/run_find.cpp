@@ -26,7 +26,7 @@ constexpr const char* kUsage =
     "  --no-files          do not search files (needs --folders)\n"
     "  --and               every fragment must match (default: any)\n"
     "  --head              fragments must match at the start of the name\n"
-    "  --drives LETTERS    only these drives, e.g. CD\n"
+    "  --drives LETTERS    only these drives, ASCII letters, e.g. CD\n"
     "  --attr LIST         attribute boxes: S,H,SH,R or none (default R)\n"
     "  --mode M            name (default), attr, date or size\n"
     "  --date KIND         filter by created or modified date (default modified)\n"
@@ -40,8 +40,12 @@ constexpr const char* kUsage =
     "  --sort COL          name, size, date, attr, type or path; --desc reverses\n"
     "  --columns           print the six columns of the result list, tab-separated\n"
     "  --count             print the name column's caption (the hit count) last\n"
+    "  --raw               print the list's own bytes (CP932), not the terminal's text\n"
     "  --help              this text\n"
     "Settings not given here come from searchdata.ini in the data folder.\n"
+    "The query is taken in the locale's code set and the output shown in it\n"
+    "(bytes the terminal cannot show read '?'); under LC_ALL=C both are the\n"
+    "list's bytes, unchanged.\n"
     "Exit status: 0 hits found, 1 none, 2 usage error or unreadable search list.\n";
 
 struct Options {
@@ -51,7 +55,7 @@ struct Options {
   int max = 0;
   int sortColumn = kColumnName;
   bool descending = false;
-  bool columns = false, count = false, help = false;
+  bool columns = false, count = false, help = false, raw = false;
   bool dateGiven = false, sizeGiven = false, lowGiven = false, highGiven = false;
 };
 
@@ -144,7 +148,16 @@ bool ParseAttr(std::string_view list, SearchQuery& q, std::string& err) {
   return true;
 }
 
-bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& err) {
+// Drive letters are ASCII: any other byte would be taken for a letter (the
+// trail byte of a full-width "Ｃ" upper-cases to "B").
+bool AreDriveLetters(std::string_view letters) {
+  for (char c : letters)
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+  return true;
+}
+
+bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& err,
+               TerminalText* terminal) {
   SearchQuery& q = o.query;
   q.folders = false;
   q.files = true;
@@ -165,7 +178,12 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& er
         err = "more than one query given: '" + a + "' (separate fragments with '/')";
         return false;
       }
-      SetQueryText(q, a);
+      std::string listBytes = a;
+      if (terminal && !terminal->ToList(a, listBytes)) {
+        err = "the query '" + a + "' holds characters that the search list's CP932 lacks";
+        return false;
+      }
+      SetQueryText(q, listBytes);
       haveQuery = true;
     } else if (a == "--") {
       optionsEnd = true;
@@ -184,6 +202,10 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& er
       q.head = true;
     } else if (a == "--drives") {
       if (!value(&v)) return false;
+      if (!AreDriveLetters(v)) {
+        err = "--drives: '" + v + "' is not a list of drive letters A to Z";
+        return false;
+      }
       SetDriveLetters(q, v);
     } else if (a == "--attr") {
       if (!value(&v) || !ParseAttr(v, q, err)) return false;
@@ -270,6 +292,8 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& er
       o.columns = true;
     } else if (a == "--count") {
       o.count = true;
+    } else if (a == "--raw") {
+      o.raw = true;
     } else {
       err = "unknown option " + a;
       return false;
@@ -315,15 +339,36 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& er
   return true;
 }
 
+// Turns the output (the list's bytes) into the terminal's text, line by line,
+// and counts on err the lines that hold a replaced sequence, so that a damaged
+// name never passes for another one in silence.
+void ShowInTerminal(TerminalText& terminal, std::string& out, std::string& err) {
+  std::string shown, line;
+  size_t marked = 0;
+  for (size_t start = 0; start < out.size();) {
+    size_t end = out.find('\n', start);
+    end = end == std::string::npos ? out.size() : end + 1;
+    if (terminal.FromList(std::string_view(out).substr(start, end - start), line) > 0) ++marked;
+    shown += line;
+    start = end;
+  }
+  out.swap(shown);
+  if (marked > 0) {
+    err += "filvex-find: " + std::to_string(marked) +
+           " line(s) hold bytes that are not CP932 or that this terminal cannot show; they read '" +
+           kReplacementChar + "' (--raw prints the list's own bytes)\n";
+  }
+}
+
 }  // namespace
 
 int RunFind(const std::vector<std::string>& args, const std::string& defaultDataFolder,
-            std::string& out, std::string& err) {
+            std::string& out, std::string& err, TerminalText* terminal) {
   Options o;
   o.query.dateFrom = {1, 1, 1, 0, 0, 0};
   o.query.dateTo = {9999, 12, 31, 23, 59, 59};
   std::string message;
-  if (!ParseArgs(args, o, message)) {
+  if (!ParseArgs(args, o, message, terminal)) {
     err += "filvex-find: " + message + "\n(filvex-find --help shows the options)\n";
     return kFindUsageError;
   }
@@ -375,6 +420,7 @@ int RunFind(const std::vector<std::string>& args, const std::string& defaultData
     out += '\n';
   }
   if (o.count) out += HitCountText(hits.size(), r.WithinLimit, r.TotalMatches).caption + "\n";
+  if (terminal && !o.raw) ShowInTerminal(*terminal, out, err);
   return hits.empty() ? kFindNoHits : kFindHits;
 }
 
