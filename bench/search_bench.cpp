@@ -62,7 +62,7 @@ double StopLatencyMs(const Loaded& l, const SearchQuery& q, int delayMicros) {
   hits.reserve(static_cast<size_t>(q.hitLimit));
   std::thread worker([&] {
     running.store(true);
-    stopped = ScanSearchList(l.list, l.folderCounts, l.fileCounts, q, hits, &stop).Stopped;
+    stopped = ScanSearchList(l.list, q, hits, &stop).Stopped;
     returned = Clock::now();
   });
   // Count from the scan's start, not from the thread's creation, which can
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
   size_t found = 0;
   double scanMs = BestMs(7, [&] {
     HitList hits;
-    found = ScanSearchList(l.list, l.folderCounts, l.fileCounts, none, hits).TotalMatches;
+    found = ScanSearchList(l.list, none, hits).TotalMatches;
   });
   std::string grep = std::string("LC_ALL=C grep -F -i -c ") + kMissing + " " +
                      DataFilePath(dir, ListFileNames::kFiles) + " >/dev/null";
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     size_t n = 0;
     double ms = BestMs(5, [&] {
       HitList hits;
-      n = ScanSearchList(l.list, l.folderCounts, l.fileCounts, s, hits).TotalMatches;
+      n = ScanSearchList(l.list, s, hits).TotalMatches;
     });
     std::printf("  full scan \"%s\": %.2f ms, %zu matches\n", q, ms, n);
   }
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
       double ms = BestMs(5, [&] {
         HitList hits;
         hits.reserve(100000);
-        n = ScanSearchList(l.list, l.folderCounts, l.fileCounts, m.q, hits).TotalMatches;
+        n = ScanSearchList(l.list, m.q, hits).TotalMatches;
       });
       std::printf("  full scan, %s: %.2f ms, %zu matches\n", m.what, ms, n);
     }
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     double ms = BestMs(9, [&] {
       HitList hits;
       hits.reserve(1000);
-      ScanSearchList(l.list, l.folderCounts, l.fileCounts, s, hits);
+      ScanSearchList(l.list, s, hits);
       kept = hits.size();
     });
     std::printf("search ended by the hit limit (\"%s\", limit 1000): %.3f ms, %zu hits\n", q, ms,
@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
   all.folders = false;
   HitList hits;
   hits.reserve(100000);
-  ScanSearchList(l.list, l.folderCounts, l.fileCounts, all, hits);
+  ScanSearchList(l.list, all, hits);
   // Type names come from the shell later; give them a few realistic values.
   static const char* kTypes[] = {"テキスト文書", "JPEG イメージ", "アプリケーション", "", "ZIP ファイル"};
   for (size_t k = 0; k < hits.size(); ++k) hits[k].TypeName = kTypes[k % 5];

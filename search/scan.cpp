@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -213,11 +215,9 @@ class NameProbe {
 
 class Scanner {
  public:
-  Scanner(const SearchList& list, const DriveCounts& folderCounts, const DriveCounts& fileCounts,
-          const SearchQuery& query, HitList& hits, const StopFlag* stop, HitIcons icons)
+  Scanner(const SearchList& list, const SearchQuery& query, HitList& hits, const StopFlag* stop,
+          HitIcons icons)
       : list_(list),
-        folderCounts_(folderCounts),
-        fileCounts_(fileCounts),
         m_(query),
         hits_(hits),
         stop_(stop),
@@ -233,6 +233,7 @@ class Scanner {
   ScanResult run() {
     const SearchQuery& q = m_.query();
     if (q.text.empty()) return result_;
+    if (restrict_) blocks_ = list_.driveBlocks();
     if (q.folders) folderPass();
     if (q.files) filePass();
     return result_;
@@ -247,11 +248,30 @@ class Scanner {
     return !result_.WithinLimit && m_.query().maxstop;
   }
 
-  // Position to go to when a drive restriction refuses letter: past that
-  // drive's block by its stored count, and at least one line on, so that a
-  // missing or stale count never holds the scan on one line.
-  static size_t SkipDrive(size_t i, const DriveCounts& counts, char letter) {
-    return i + std::max<size_t>(1, counts.countOf(letter));
+  // The ranges of lines a pass visits, in order: the whole list, or under a
+  // drive restriction the blocks of the allowed drives, found from the lines
+  // themselves. The stored per-drive counts are not used for this: removals
+  // leave emptied folder lines in place, and counts from an older program or
+  // a hand edit need not fit the blocks, so a skip by count could land
+  // inside the next drive's block and pass over its entries.
+  std::vector<std::pair<size_t, size_t>> ranges(const std::vector<DriveBlock>* blocks,
+                                                size_t n) const {
+    std::vector<std::pair<size_t, size_t>> out;
+    if (!restrict_) {
+      out.emplace_back(0, n);
+      return out;
+    }
+    for (const DriveBlock& b : *blocks) {
+      if (!allowed_[static_cast<unsigned char>(b.letter)] || b.letter == 0) continue;
+      const size_t end = std::min(b.end, n);
+      if (b.begin >= end) continue;
+      if (!out.empty() && out.back().second == b.begin) {
+        out.back().second = end;
+      } else {
+        out.emplace_back(b.begin, end);
+      }
+    }
+    return out;
   }
 
   void record(HitRecord&& r) {
@@ -280,9 +300,9 @@ class Scanner {
     return pass;
   }
 
-  // Moves i forward to the first line at or after it whose name can pass, in
-  // an unrestricted name search: every line passed over would only have gone
-  // to the next position. False when no such line is left or on a stop.
+  // Moves i forward to the first line at or after it whose name can pass:
+  // every line passed over would only have gone to the next position. False
+  // when no such line is left in the list or on a stop.
   template <class Lines>
   bool jumpToCandidate(NameProbe& probe, const Lines& lines, size_t* i) {
     size_t at;
@@ -302,37 +322,32 @@ class Scanner {
     NameProbe probe(m_, buffer, stop_);
     if (probeNames_ && probe.hopeless()) return;
     NameProbe* p = probeNames_ ? &probe : nullptr;
-    const bool jump = p && !restrict_;
     const bool recy = m_.query().recy;
-    size_t i = 0;
-    while (i < n) {
-      if (mustEnd()) return;
-      if (jump && !jumpToCandidate(probe, folders, &i)) return;
-      if (folders.path(i).empty()) {  // removed folder
-        ++i;
-        continue;
-      }
-      if (restrict_) {
-        char letter = folders.driveLetter(i);
-        if (!allowed_[static_cast<unsigned char>(letter)]) {
-          i = SkipDrive(i, folderCounts_, letter);
+    for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->folders : nullptr, n)) {
+      size_t i = begin;
+      while (i < end) {
+        if (mustEnd()) return;
+        if (p && !jumpToCandidate(probe, folders, &i)) return;
+        if (i >= end) break;
+        if (folders.path(i).empty()) {  // removed folder
+          ++i;
           continue;
         }
-      }
-      if (!recy && folders.isRecycled(i)) {
+        if (!recy && folders.isRecycled(i)) {
+          ++i;
+          continue;
+        }
+        std::string_view lower = folders.lowerName(i);
+        if (lower.empty()) {  // a drive root has no name and is never a hit
+          ++i;
+          continue;
+        }
+        bool hit = namePasses(p, buffer, lower);
+        if (result_.Stopped) return;
+        if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
+          record(FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder));
         ++i;
-        continue;
       }
-      std::string_view lower = folders.lowerName(i);
-      if (lower.empty()) {  // a drive root has no name and is never a hit
-        ++i;
-        continue;
-      }
-      bool hit = namePasses(p, buffer, lower);
-      if (result_.Stopped) return;
-      if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
-        record(FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder));
-      ++i;
     }
   }
 
@@ -345,46 +360,40 @@ class Scanner {
     NameProbe probe(m_, buffer, stop_);
     if (probeNames_ && probe.hopeless()) return;
     NameProbe* p = probeNames_ ? &probe : nullptr;
-    const bool jump = p && !restrict_;
     const bool recy = m_.query().recy;
-    size_t j = 0;
-    while (j < n) {
-      if (mustEnd()) return;
-      if (jump && !jumpToCandidate(probe, files, &j)) return;
-      // A line without "=" or whose folder number is not a number of the
-      // folder list names no entry: it is passed over, and the lines after it
-      // are still searched.
-      uint32_t folder = files.folder(j);
-      if (folder == FileLines::kBrokenLine || folder >= folderCount) {
-        ++j;
-        continue;
-      }
-      if (folders.path(folder).empty()) {  // file of a removed folder
-        ++j;
-        continue;
-      }
-      if (restrict_) {
-        char letter = folders.driveLetter(folder);
-        if (!allowed_[static_cast<unsigned char>(letter)]) {
-          j = SkipDrive(j, fileCounts_, letter);
+    for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->files : nullptr, n)) {
+      size_t j = begin;
+      while (j < end) {
+        if (mustEnd()) return;
+        if (p && !jumpToCandidate(probe, files, &j)) return;
+        if (j >= end) break;
+        // A line without "=" or whose folder number is not a number of the
+        // folder list names no entry: it is passed over, and the lines after it
+        // are still searched.
+        uint32_t folder = files.folder(j);
+        if (folder == FileLines::kBrokenLine || folder >= folderCount) {
+          ++j;
           continue;
         }
-      }
-      if (!recy && folders.isRecycled(folder)) {
+        if (folders.path(folder).empty()) {  // file of a removed folder
+          ++j;
+          continue;
+        }
+        if (!recy && folders.isRecycled(folder)) {
+          ++j;
+          continue;
+        }
+        bool hit = namePasses(p, buffer, files.lowerName(j));
+        if (result_.Stopped) return;
+        if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
+          record(FileHitRecord(list_, j, m_.lastWrite(), icons_.file));
         ++j;
-        continue;
       }
-      bool hit = namePasses(p, buffer, files.lowerName(j));
-      if (result_.Stopped) return;
-      if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
-        record(FileHitRecord(list_, j, m_.lastWrite(), icons_.file));
-      ++j;
     }
   }
 
   const SearchList& list_;
-  const DriveCounts& folderCounts_;
-  const DriveCounts& fileCounts_;
+  std::shared_ptr<const DriveBlocks> blocks_;
   Matcher m_;
   HitList& hits_;
   const StopFlag* stop_;
@@ -398,10 +407,9 @@ class Scanner {
 
 }  // namespace
 
-ScanResult ScanSearchList(const SearchList& list, const DriveCounts& folderCounts,
-                          const DriveCounts& fileCounts, const SearchQuery& query, HitList& hits,
+ScanResult ScanSearchList(const SearchList& list, const SearchQuery& query, HitList& hits,
                           const StopFlag* stop, HitIcons icons) {
-  return Scanner(list, folderCounts, fileCounts, query, hits, stop, icons).run();
+  return Scanner(list, query, hits, stop, icons).run();
 }
 
 }  // namespace filvex

@@ -3,13 +3,14 @@
 // search list, each entry tested with MatchEntry, a hit record appended for
 // each hit up to the hit limit.
 //
-// The scan visits positions exactly as a plain line-by-line walk does:
-// removed folders are passed over, a drive restriction skips a drive's block
-// by its per-drive count, recycle folders are left out unless asked for, a
-// drive root is never a hit. Speed comes from the layout of the list, not
-// from other rules: in a name search the lower-cased names lie end to end in
-// one buffer, so the scan runs one memory search over that buffer and tests
-// only the entries where a fragment occurs.
+// The scan gives the hits of a plain line-by-line walk: removed folders are
+// passed over, a drive restriction leaves out exactly the entries of the
+// other drives (it skips their blocks, found from the list itself), recycle
+// folders are left out unless asked for, a drive root is never a hit. Speed
+// comes from the layout of the list, not from other rules: in a name search
+// the lower-cased names lie end to end in one buffer, so the scan runs one
+// memory search over that buffer (within each allowed drive's block) and
+// tests only the entries where a fragment occurs.
 //
 // Runs on a worker thread; reads the list without a lock (the caller keeps the
 // list unchanged while a scan may read it) and polls the stop flag before
@@ -45,8 +46,7 @@ struct ScanResult {
 // normally starts empty; the hit limit counts the records it holds). An empty
 // query text finds nothing in every mode. A FileList line that is broken or
 // names a folder beyond the list is passed over.
-ScanResult ScanSearchList(const SearchList& list, const DriveCounts& folderCounts,
-                          const DriveCounts& fileCounts, const SearchQuery& query, HitList& hits,
+ScanResult ScanSearchList(const SearchList& list, const SearchQuery& query, HitList& hits,
                           const StopFlag* stop = nullptr, HitIcons icons = {});
 
 }  // namespace filvex

@@ -167,7 +167,6 @@ void TVemkoSearcher::RunSearch() {
   // Worker thread. Steps 1-3 run on the user-interface thread: the panel's
   // controls are touched and read there, before the first entry is scanned.
   SearchQuery query;
-  DriveCounts folderCounts, fileCounts;
   HitIcons icons;
   bool scan = false;
   win::RunOnUiThread([&] {
@@ -185,9 +184,6 @@ void TVemkoSearcher::RunSearch() {
       return;
     }
     query = SearchQueryFromPanel(*this);
-    // The counts are copied: a build's end recounts them on this thread.
-    folderCounts = FolderCounts;
-    fileCounts = FileCounts;
     icons = {FolderIconIndex, FileIconIndex};
     WithinLimit = true;
     scan = true;
@@ -206,15 +202,14 @@ void TVemkoSearcher::RunSearch() {
   };
   try {
     if (ScanFault()) ScanFault()();
-    result =
-        ScanSearchList(LiveList, folderCounts, fileCounts, query, hits, &SearchStopFlag, icons);
+    result = ScanSearchList(LiveList, query, hits, &SearchStopFlag, icons);
   } catch (...) {
     // The hits found until then are still shown; the cursor stays. The user
     // is told, once the worker has ended, that the list may be short.
     result.TotalMatches = hits.size();
     win::RunOnUiThread(handOver);
-    win::PostError(hwnd_, "検索中にエラーが発生しました: " +
-                              win::FailureText(std::current_exception()));
+    win::PostError(hwnd_,
+                   "検索中にエラーが発生しました: " + win::FailureText(std::current_exception()));
     throw;
   }
   // 6. The hand-over, and the cursor back to normal.

@@ -165,6 +165,18 @@ void InfoLines::erase(size_t i) {
   if (i < records_.size()) records_.erase(records_.begin() + static_cast<ptrdiff_t>(i));
 }
 
+void InfoLines::eraseLines(const std::vector<size_t>& ascending) {
+  size_t out = 0, k = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    if (k < ascending.size() && ascending[k] == i) {
+      ++k;
+      continue;
+    }
+    records_[out++] = records_[i];
+  }
+  records_.resize(out);
+}
+
 void InfoLines::setEmpty(size_t i) {
   if (i < records_.size()) records_[i] = InfoRecord{};
 }
@@ -287,6 +299,7 @@ void FolderLines::clear() {
   spans_.shrink_to_fit();
   flags_.clear();
   flags_.shrink_to_fit();
+  stamp_.touch();
 }
 
 void FolderLines::reserve(size_t lines, size_t bytes) {
@@ -312,6 +325,7 @@ void FolderLines::append(std::string_view path) {
   spans_.push_back(s);
   bool recycled = path.size() >= 11 && path.substr(1, 10) == ":\\Recycled";
   flags_.push_back(recycled ? 1 : 0);
+  stamp_.touch();
 }
 
 void FolderLines::setEmpty(size_t i) {
@@ -319,6 +333,7 @@ void FolderLines::setEmpty(size_t i) {
   spans_[i].pathLen = 0;
   spans_[i].nameLen = 0;
   flags_[i] = 0;
+  stamp_.touch();
 }
 
 std::string_view FolderLines::path(size_t i) const {
@@ -367,6 +382,7 @@ void FileLines::clear() {
   lower_.shrink_to_fit();
   entries_.clear();
   entries_.shrink_to_fit();
+  stamp_.touch();
 }
 
 void FileLines::reserve(size_t lines, size_t bytes) {
@@ -384,6 +400,7 @@ void FileLines::append(uint32_t folder, std::string_view name) {
   LowerInPlace(lower_.data() + at, name.size());
   lower_.push_back('\n');
   entries_.push_back(e);
+  stamp_.touch();
 }
 
 void FileLines::appendText(std::string_view line) {
@@ -410,6 +427,22 @@ void FileLines::appendText(std::string_view line) {
 
 void FileLines::erase(size_t i) {
   if (i < entries_.size()) entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(i));
+  stamp_.touch();
+}
+
+void FileLines::eraseLines(const std::vector<size_t>& ascending) {
+  // The bytes of the deleted names stay in the buffers, unreferenced, as
+  // erase() leaves them; the order of the rest is kept.
+  size_t out = 0, k = 0;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (k < ascending.size() && ascending[k] == i) {
+      ++k;
+      continue;
+    }
+    entries_[out++] = entries_[i];
+  }
+  entries_.resize(out);
+  stamp_.touch();
 }
 
 std::string_view FileLines::name(size_t i) const {
@@ -468,6 +501,51 @@ void SearchList::clear() {
 size_t SearchList::memoryBytes() const {
   return FolderList.memoryBytes() + FolderInfoList.memoryBytes() + FileList.memoryBytes() +
          FileInfoList.memoryBytes();
+}
+
+DriveBlocks FindDriveBlocks(const SearchList& list) {
+  // Runs of lines whose letter is the same; a line without a letter (0)
+  // extends the run it is in, and lines without a letter at the start join
+  // the first run that has one.
+  auto runs = [](size_t n, auto letterOf) {
+    std::vector<DriveBlock> out;
+    for (size_t i = 0; i < n; ++i) {
+      const char c = letterOf(i);
+      if (out.empty()) {
+        out.push_back({c, i, i + 1});
+      } else if (c == 0 || c == out.back().letter) {
+        out.back().end = i + 1;
+      } else if (out.back().letter == 0) {
+        out.back().letter = c;
+        out.back().end = i + 1;
+      } else {
+        out.push_back({c, i, i + 1});
+      }
+    }
+    return out;
+  };
+  const FolderLines& folders = list.FolderList;
+  const FileLines& files = list.FileList;
+  DriveBlocks b;
+  b.folders = runs(folders.size(), [&](size_t i) { return folders.driveLetter(i); });
+  b.files = runs(files.size(), [&](size_t j) -> char {
+    const uint32_t f = files.folder(j);
+    if (f == FileLines::kBrokenLine || f >= folders.size()) return 0;
+    return folders.driveLetter(f);  // 0 for a removed folder
+  });
+  return b;
+}
+
+std::shared_ptr<const DriveBlocks> SearchList::driveBlocks() const {
+  std::lock_guard<std::mutex> hold(blockCache_.lock);
+  const uint64_t folderStamp = FolderList.stamp(), fileStamp = FileList.stamp();
+  if (!blockCache_.blocks || blockCache_.folderStamp != folderStamp ||
+      blockCache_.fileStamp != fileStamp) {
+    blockCache_.blocks = std::make_shared<const DriveBlocks>(FindDriveBlocks(*this));
+    blockCache_.folderStamp = folderStamp;
+    blockCache_.fileStamp = fileStamp;
+  }
+  return blockCache_.blocks;
 }
 
 std::string FileEntryPath(const SearchList& list, size_t j) {

@@ -15,13 +15,47 @@
 // Accessors never read out of range: a line index beyond a list yields the
 // values of an empty line.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace filvex {
+
+// A number that changes whenever the lines it belongs to change, so that
+// facts derived from the lines (the drive blocks below) can be kept until
+// then. Every value is issued once per process: a copy shares its source's
+// value (and content), a moved-from object takes a new one, so two lists
+// with equal stamps always hold equal lines.
+class ChangeStamp {
+ public:
+  ChangeStamp() : v_(Next()) {}
+  ChangeStamp(const ChangeStamp& o) : v_(o.v_) {}
+  ChangeStamp(ChangeStamp&& o) noexcept : v_(o.v_) { o.v_ = Next(); }
+  ChangeStamp& operator=(const ChangeStamp& o) {
+    v_ = o.v_;
+    return *this;
+  }
+  ChangeStamp& operator=(ChangeStamp&& o) noexcept {
+    const uint64_t v = o.v_;
+    o.v_ = Next();
+    v_ = v;
+    return *this;
+  }
+  void touch() { v_ = Next(); }
+  uint64_t value() const { return v_; }
+
+ private:
+  static uint64_t Next() {
+    static std::atomic<uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
+  uint64_t v_;
+};
 
 // Packed local date-time "yyyy/mm/dd hh:nn": year-1600 (12 bits), month (4),
 // day (5), hour (5), minute (6). Packed values order as the texts do.
@@ -68,6 +102,9 @@ class InfoLines {
                    uint32_t sizeKB);
   void appendRoot();
   void erase(size_t i);
+  // Deletes the lines at the given positions (ascending, no repeats; out of
+  // range ones are ignored) in one pass, however many there are.
+  void eraseLines(const std::vector<size_t>& ascending);
   void setEmpty(size_t i);
 
   // The full line text (as it is written to the file).
@@ -121,6 +158,7 @@ class FolderLines {
   size_t lineAtLowerOffset(size_t pos) const;
 
   size_t memoryBytes() const;
+  uint64_t stamp() const { return stamp_.value(); }
 
  private:
   struct Span {
@@ -130,6 +168,7 @@ class FolderLines {
   std::string lower_;
   std::vector<Span> spans_;
   std::vector<uint8_t> flags_;  // bit 0: recycled
+  ChangeStamp stamp_;
 };
 
 // FileList: "folder number=name". A line that does not have that exact form
@@ -146,6 +185,9 @@ class FileLines {
   void appendText(std::string_view line);
   void append(uint32_t folder, std::string_view name);
   void erase(size_t i);
+  // Deletes the lines at the given positions (ascending, no repeats; out of
+  // range ones are ignored) in one pass, however many there are.
+  void eraseLines(const std::vector<size_t>& ascending);
 
   uint32_t folder(size_t i) const { return i < entries_.size() ? entries_[i].folder : kBrokenLine; }
   std::string_view name(size_t i) const;
@@ -160,6 +202,7 @@ class FileLines {
   size_t lineAtLowerOffset(size_t pos) const;
 
   size_t memoryBytes() const;
+  uint64_t stamp() const { return stamp_.value(); }
 
  private:
   struct Entry {
@@ -168,6 +211,7 @@ class FileLines {
   std::string names_;
   std::string lower_;
   std::vector<Entry> entries_;
+  ChangeStamp stamp_;
 };
 
 // Per-drive line counts: "C=15234", in the order the drives first appear.
@@ -188,6 +232,23 @@ class DriveCounts {
   std::vector<DriveCount> counts_;
 };
 
+// A run of consecutive lines [begin, end) whose entries all lie on one
+// drive. Lines that belong to no drive (a removed folder, a file of one, a
+// broken file line) lie inside whichever run they interrupt.
+struct DriveBlock {
+  char letter;  // upper-cased first character of the entries' folder paths
+  size_t begin, end;
+};
+struct DriveBlocks {
+  std::vector<DriveBlock> folders;  // cover FolderList from 0 to its size
+  std::vector<DriveBlock> files;    // cover FileList likewise
+};
+
+struct SearchList;
+// Finds the drive blocks of a set from its lines: one pass over each list.
+// A drive whose lines are split (a hand-edited list) has several blocks.
+DriveBlocks FindDriveBlocks(const SearchList& list);
+
 // One set of the four lists.
 struct SearchList {
   FolderLines FolderList;
@@ -197,6 +258,23 @@ struct SearchList {
 
   void clear();
   size_t memoryBytes() const;
+
+  // The drive blocks of the current lines: found on the first call after a
+  // change of FolderList or FileList and kept until the next one. Safe to
+  // call from a search worker while no one changes the lines.
+  std::shared_ptr<const DriveBlocks> driveBlocks() const;
+
+ private:
+  // Kept per object: a copy or a move starts without one.
+  struct BlockCache {
+    BlockCache() = default;
+    BlockCache(const BlockCache&) {}
+    BlockCache& operator=(const BlockCache&) { return *this; }
+    std::mutex lock;
+    uint64_t folderStamp = 0, fileStamp = 0;
+    std::shared_ptr<const DriveBlocks> blocks;
+  };
+  mutable BlockCache blockCache_;
 };
 
 // Full path of file entry j: its folder's path, a "\" and the name; empty

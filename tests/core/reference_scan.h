@@ -137,8 +137,9 @@ inline bool Matches(const SearchQuery& q, const std::string& lowerName, uint32_t
   return true;
 }
 
-inline Result Scan(const SearchList& list, const DriveCounts& folderCounts,
-                   const DriveCounts& fileCounts, const SearchQuery& q, int32_t folderIcon = 0,
+// A drive restriction leaves out each entry whose folder path does not begin
+// with one of the letters, line by line.
+inline Result Scan(const SearchList& list, const SearchQuery& q, int32_t folderIcon = 0,
                    int32_t fileIcon = 0) {
   Result res;
   if (q.text.empty()) return res;
@@ -178,8 +179,7 @@ inline Result Scan(const SearchList& list, const DriveCounts& folderCounts,
         continue;
       }
       if (!q.drives.empty() && !allowed(letterOf(path))) {
-        uint32_t c = folderCounts.countOf(letterOf(path));
-        i += c ? c : 1;
+        ++i;
         continue;
       }
       if (!q.recy && recycled(path)) {
@@ -225,8 +225,7 @@ inline Result Scan(const SearchList& list, const DriveCounts& folderCounts,
         continue;
       }
       if (!q.drives.empty() && !allowed(letterOf(folder))) {
-        uint32_t c = fileCounts.countOf(letterOf(folder));
-        j += c ? c : 1;
+        ++j;
         continue;
       }
       if (!q.recy && recycled(folder)) {

@@ -401,7 +401,7 @@ int RunFind(const std::vector<std::string>& args, const std::string& defaultData
 
   HitList hits;
   hits.reserve(static_cast<size_t>(q.hitLimit));
-  ScanResult r = ScanSearchList(list, folderCounts, fileCounts, q, hits);
+  ScanResult r = ScanSearchList(list, q, hits);
   SortHitList(hits, o.sortColumn, !o.descending);
 
   RowOptions rows;
