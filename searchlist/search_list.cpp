@@ -491,6 +491,16 @@ uint32_t DriveCounts::countOf(char letter) const {
   return 0;
 }
 
+void DriveCounts::set(char letter, uint32_t count) {
+  for (auto& c : counts_) {
+    if (c.letter == letter) {
+      c.count = count;
+      return;
+    }
+  }
+  counts_.push_back({letter, count});
+}
+
 void SearchList::clear() {
   FolderList.clear();
   FolderInfoList.clear();

@@ -223,6 +223,8 @@ class DriveCounts {
  public:
   void clear() { counts_.clear(); }
   void add(char letter, uint32_t count) { counts_.push_back({letter, count}); }
+  // Replaces the count of a letter, or adds the letter at the end.
+  void set(char letter, uint32_t count);
   // Count stored for a letter, 0 when there is none.
   uint32_t countOf(char letter) const;
   const std::vector<DriveCount>& entries() const { return counts_; }
