@@ -183,6 +183,28 @@ class TVemkoSearcher {
   // ---- search-list maintenance (searchlist/list_maintenance_win.cpp) -----
   void N19Click();
   void NotFileMenuClick();
+  // The works that run inside a TMsgCanselDlg (MaintenanceDialog while they
+  // run; without one they run without progress).
+  void CleanSearchList();
+  void CheckUnknownEntries();
+  void RemoveSelectedEntries();
+  // The delete command's removal of the selected rows' entries, in its
+  // dialog 「検索リストの削除」.
+  void RemoveSelectedEntriesInDialog();
+  // Removes one entry by path (a row whose file has vanished); the line
+  // numbers of the remaining rows follow. True when it was found.
+  bool RemoveListEntry(const std::string& path, bool isFile, uint8_t& filesChanged,
+                       uint8_t& foldersChanged, int& removed);
+  // Refuses (with a message) a maintenance command while a build runs; stops
+  // a running search first. True when the command must not run.
+  bool MaintenanceRefused();
+  // The tools menu opens: NotFileMenu's state.
+  void UpdateMaintenanceMenus();
+  class TMsgCanselDlg* MaintenanceDialog = nullptr;
+  uint8_t SkipAbsentDrives = 0;
+  // Set while a maintenance command changes the live set or the rows: no
+  // search and no build may start from the messages it serves meanwhile.
+  uint8_t ListMaintenanceRunning = 0;
 
   // ---- search run (search/search_run_win.cpp) ----------------------------
   // trigger: the control (or menu item window-less: nullptr) whose change

@@ -114,6 +114,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 1. Typing searches only while the incremental toggle is down.
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
   if (SearchStopDepth > 0) return;
+  if (ListMaintenanceRunning) return;  // the live set is being changed
   // 2-4. Stop what runs, empty the list.
   StopSearch();
   SetMouseCursor(IDC_WAIT);
@@ -320,6 +321,7 @@ void TVemkoSearcher::Tool1Click() {
   N13->SetEnabled(free && win::IsChecked(CheckBox9));
   N14->SetEnabled(free && win::IsChecked(CheckBox10));
   N20->SetVisible(SearchMode != SearchMode::NameSearch);
+  UpdateMaintenanceMenus();
 }
 
 }  // namespace filvex

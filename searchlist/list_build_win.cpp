@@ -117,6 +117,7 @@ void TVemkoSearcher::SearchNewMenuClick() {
 
 void TVemkoSearcher::StartListBuild() {
   if (BuildStop.load() == 0) return;  // one build at a time
+  if (ListMaintenanceRunning) return;  // the live set is being changed
   // A build thread that ended by itself is released now.
   if (BuildThread) {
     BuildThread->Wait();

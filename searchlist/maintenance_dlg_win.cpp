@@ -1,0 +1,260 @@
+#include "searchlist/maintenance_dlg_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace filvex {
+namespace {
+
+// The indicator's toggle: 5 shows the first text, 4 the second. Kept for the
+// life of the process, so each dialog goes on from where the last one was.
+int& IndicatorToggle() {
+  static int toggle = 5;
+  return toggle;
+}
+
+std::function<void(TMsgCanselDlg&)>& ShowHook() {
+  static std::function<void(TMsgCanselDlg&)> hook;
+  return hook;
+}
+
+TYesNoChkDlg::Hook& YesNoHook() {
+  static TYesNoChkDlg::Hook hook;
+  return hook;
+}
+
+// An empty dialog template: the controls and the Japanese captions are made
+// in WM_INITDIALOG with the ANSI functions. The template must be
+// DWORD-aligned and is followed by three empty WORD arrays (menu, class,
+// title).
+struct alignas(4) EmptyTemplate {
+  DLGTEMPLATE dlg;
+  WORD menu, cls, title;
+};
+
+HFONT MessageFont() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    return CreateFontIndirectA(&metrics.lfMessageFont);
+  return nullptr;
+}
+
+HWND AddChild(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
+              int h, HFONT font) {
+  HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return c;
+}
+
+// Gives the dialog the client size asked for, centred on the screen.
+void SizeAndCentre(HWND dlg, int clientWidth, int clientHeight) {
+  RECT rc{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&rc, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER);
+}
+
+}  // namespace
+
+// ---- TMsgCanselDlg ---------------------------------------------------------
+
+void TMsgCanselDlg::SetShowHookForTests(std::function<void(TMsgCanselDlg&)> hook) {
+  ShowHook() = std::move(hook);
+}
+
+void TMsgCanselDlg::ShowModal(HWND owner) {
+  EmptyTemplate tpl{};
+  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION;
+  tpl.dlg.cx = 200;
+  tpl.dlg.cy = 60;
+  HFONT font = MessageFont();
+  font_ = font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  workDone_ = false;
+  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner, DialogProc,
+                          reinterpret_cast<LPARAM>(this));
+  hwnd_ = nullptr;
+  if (font) DeleteObject(font);
+}
+
+void TMsgCanselDlg::InitDialog(HWND dlg) {
+  hwnd_ = dlg;
+  SetWindowTextA(dlg, caption_.c_str());
+  constexpr int kWidth = 313, kHeight = 82;
+  panel1_ = AddChild(dlg, "STATIC", "", SS_LEFT | SS_CENTERIMAGE, kPanel1Id, 12, 8, kWidth - 24, 20,
+                     font_);
+  progressBar1_ =
+      AddChild(dlg, PROGRESS_CLASSA, "", 0, kProgressBar1Id, 12, 32, kWidth - 24, 14, font_);
+  AddChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, (kWidth - 88) / 2, 52,
+           88, 24, font_);
+  SizeAndCentre(dlg, kWidth, kHeight);
+  // On show: the first indicator and the message; Timer1 starts the work,
+  // Timer2 turns the indicator every second.
+  SetWindowTextA(panel1_, (std::string(kIndicatorA) + message_).c_str());
+  SetTimer(dlg, kTimer1, 10, nullptr);
+  SetTimer(dlg, kTimer2, 1000, nullptr);
+}
+
+void TMsgCanselDlg::Timer1Timer() {
+  KillTimer(hwnd_, kTimer1);
+  if (workDone_) return;
+  workDone_ = true;
+  SetProgress(0);
+  if (ShowHook()) ShowHook()(*this);
+  if (Work) Work();
+  KillTimer(hwnd_, kTimer2);
+  EndDialog(hwnd_, IDOK);
+}
+
+void TMsgCanselDlg::ShowIndicator() {
+  const char* indicator = IndicatorToggle() == 5 ? kIndicatorA : kIndicatorB;
+  SetWindowTextA(panel1_, (std::string(indicator) + message_).c_str());
+}
+
+void TMsgCanselDlg::Timer2Timer() {
+  ShowIndicator();
+  IndicatorToggle() = IndicatorToggle() == 5 ? 4 : 5;
+}
+
+void TMsgCanselDlg::SetProgressMax(size_t max) {
+  max_ = max;
+  SendMessageA(progressBar1_, PBM_SETRANGE32, 0,
+               static_cast<LPARAM>(std::min<size_t>(max, INT_MAX)));
+}
+
+void TMsgCanselDlg::SetProgress(size_t position) {
+  position_ = position;
+  SendMessageA(progressBar1_, PBM_SETPOS, static_cast<WPARAM>(std::min<size_t>(position, INT_MAX)),
+               0);
+}
+
+void TMsgCanselDlg::ServeMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::string TMsgCanselDlg::Panel1Text() const {
+  char buf[512] = {};
+  GetWindowTextA(panel1_, buf, sizeof buf);
+  return buf;
+}
+
+INT_PTR CALLBACK TMsgCanselDlg::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TMsgCanselDlg*>(GetWindowLongPtrA(dlg, DWLP_USER));
+  switch (msg) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrA(dlg, DWLP_USER, lp);
+      reinterpret_cast<TMsgCanselDlg*>(lp)->InitDialog(dlg);
+      return TRUE;
+    case WM_TIMER:
+      if (!self) break;
+      if (wp == kTimer1) self->Timer1Timer();
+      if (wp == kTimer2) self->Timer2Timer();
+      return TRUE;
+    case WM_COMMAND:
+      // The cancel button, Escape and the close box: only the stop request;
+      // the dialog closes when the work has returned.
+      if (self && LOWORD(wp) == IDCANCEL) self->CancelBtnClick();
+      return TRUE;
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+      SetWindowLongPtrA(dlg, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      if (self && reinterpret_cast<HWND>(lp) == self->panel1_) {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, RGB(0x40, 0x40, 0x40));  // dark grey
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+// ---- TYesNoChkDlg ----------------------------------------------------------
+
+namespace {
+
+struct YesNoState {
+  std::string caption, question;
+  bool checked;
+  HFONT font;
+};
+
+INT_PTR CALLBACK YesNoProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      auto* s = reinterpret_cast<YesNoState*>(lp);
+      SetWindowLongPtrA(dlg, DWLP_USER, lp);
+      SetWindowTextA(dlg, s->caption.c_str());
+      constexpr int kWidth = 397, kHeight = 115;
+      AddChild(dlg, "STATIC", s->question.c_str(), SS_LEFT, TYesNoChkDlg::kLabel1Id, 16, 16,
+               kWidth - 32, 20, s->font);
+      HWND box = AddChild(dlg, "BUTTON", "存在しないドライブは除く", BS_AUTOCHECKBOX | WS_TABSTOP,
+                          TYesNoChkDlg::kCheckBox1Id, 16, 44, kWidth - 32, 20, s->font);
+      SendMessageA(box, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
+      HWND yes = AddChild(dlg, "BUTTON", "はい", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 196,
+                          78, 84, 26, s->font);
+      AddChild(dlg, "BUTTON", "いいえ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, kWidth - 100, 78, 84,
+               26, s->font);
+      SizeAndCentre(dlg, kWidth, kHeight);
+      SetFocus(yes);
+      return FALSE;  // the focus is set
+    }
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        auto* s = reinterpret_cast<YesNoState*>(GetWindowLongPtrA(dlg, DWLP_USER));
+        s->checked = IsDlgButtonChecked(dlg, TYesNoChkDlg::kCheckBox1Id) == BST_CHECKED;
+        EndDialog(dlg, LOWORD(wp));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+TYesNoChkDlg::Hook TYesNoChkDlg::SetHookForTests(Hook hook) {
+  Hook previous = std::move(YesNoHook());
+  YesNoHook() = std::move(hook);
+  return previous;
+}
+
+bool TYesNoChkDlg::Execute(HWND owner, const std::string& caption, const std::string& question,
+                           bool* checked) {
+  if (YesNoHook()) return YesNoHook()(question, checked);
+  EmptyTemplate tpl{};
+  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  tpl.dlg.cx = 240;
+  tpl.dlg.cy = 80;
+  HFONT font = MessageFont();
+  YesNoState state{caption, question, *checked,
+                   font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))};
+  const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner,
+                                                 YesNoProc, reinterpret_cast<LPARAM>(&state));
+  if (font) DeleteObject(font);
+  *checked = state.checked;
+  return result == IDOK;
+}
+
+}  // namespace filvex
