@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "app/settings.h"
 #include "results/row_text.h"
@@ -332,22 +333,49 @@ int RunFind(const std::vector<std::string>& args, const std::string& defaultData
   }
   const std::string folder = o.dataFolder.empty() ? defaultDataFolder : o.dataFolder;
 
+  // A settings or count file that cannot be used (a folder, a pipe, a file
+  // of implausible size) does not stop the search: the settings take their
+  // defaults and the counts are computed from the list, each with a note.
   Settings settings;
   std::string ini;
-  if (ReadWholeFile(DataFilePath(folder, kSettingsFileName), ini)) settings = ParseSettingsText(ini);
+  const std::string iniPath = DataFilePath(folder, kSettingsFileName);
+  const FileCheck iniCheck = ReadDataFile(iniPath, kSmallFileLimit, ini);
+  if (iniCheck == FileCheck::Ok) {
+    settings = ParseSettingsText(ini);
+  } else if (iniCheck != FileCheck::Missing) {
+    err += "filvex-find: note: " + iniPath + ": " + FileCheckText(iniCheck) +
+           "; default settings used\n";
+  }
   SearchQuery& q = o.query;
   q.hitLimit = o.maxGiven ? o.max : settings.max;
   q.maxstop = settings.maxstop && !o.maxstopOff;
   q.recy = settings.recy || o.recy;
 
   SearchList list;
-  if (!LoadListFiles(folder, list)) {
-    err += "filvex-find: no readable search list in " + folder + "\n";
+  const ListLoadResult loaded = LoadListFiles(folder, list);
+  if (loaded.status == ListLoadStatus::Missing) {
+    err += "filvex-find: no readable search list in " + folder + " (" + loaded.text() + ")\n";
+    return kFindUsageError;
+  }
+  if (loaded.status == ListLoadStatus::Damaged) {
+    err += "filvex-find: damaged search list in " + folder + ": " + loaded.text() +
+           "\n(build a new list in Filvex)\n";
     return kFindUsageError;
   }
   DriveCounts folderCounts, fileCounts;
-  LoadDriveCounts(DataFilePath(folder, ListFileNames::kFolderCounts), folderCounts);
-  LoadDriveCounts(DataFilePath(folder, ListFileNames::kFileCounts), fileCounts);
+  bool recount = false;
+  for (auto [name, counts] : {std::pair{ListFileNames::kFolderCounts, &folderCounts},
+                              std::pair{ListFileNames::kFileCounts, &fileCounts}}) {
+    const std::string path = DataFilePath(folder, name);
+    const FileCheck check = LoadDriveCounts(path, *counts);
+    if (check == FileCheck::Ok) continue;
+    recount = true;
+    if (check != FileCheck::Missing) {
+      err += "filvex-find: note: " + path + ": " + FileCheckText(check) +
+             "; drive counts computed from the list\n";
+    }
+  }
+  if (recount) CountEntriesPerDrive(list, folderCounts, fileCounts);
 
   HitList hits;
   hits.reserve(static_cast<size_t>(q.hitLimit));
