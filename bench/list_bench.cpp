@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     long before = RssKB();
     SearchList l;
     auto t0 = Clock::now();
-    bool ok = LoadListFiles(dir, l);
+    bool ok = LoadListFiles(dir, l).loaded();
     auto t1 = Clock::now();
     if (!ok) return 1;
     rssDelta = RssKB() - before;

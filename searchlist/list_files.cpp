@@ -122,17 +122,19 @@ bool FileExists(const std::string& path) {
 
 namespace {
 
+void CloseDescriptor(int fd) {
+#ifdef _WIN32
+  _close(fd);
+#else
+  ::close(fd);
+#endif
+}
+
 // Closes a descriptor of the C library when it goes out of scope.
 class DescriptorCloser {
  public:
   explicit DescriptorCloser(int fd) : fd_(fd) {}
-  ~DescriptorCloser() {
-#ifdef _WIN32
-    _close(fd_);
-#else
-    ::close(fd_);
-#endif
-  }
+  ~DescriptorCloser() { CloseDescriptor(fd_); }
   DescriptorCloser(const DescriptorCloser&) = delete;
   DescriptorCloser& operator=(const DescriptorCloser&) = delete;
 
@@ -168,49 +170,63 @@ const char* FileCheckText(FileCheck check) {
   return "cannot be read";
 }
 
-FileCheck CheckDataFile(const std::string& path, uint64_t limit) {
+namespace {
+
+// Opens a data file for reading and checks, on the opened file itself, that
+// it is a regular file of at most `limit` bytes, so that nothing can be
+// swapped in between the check and the read. On Ok, *fd is open (the caller
+// closes it) and *size is the file's length.
+FileCheck OpenDataFile(const std::string& path, uint64_t limit, int* fd, uint64_t* size) {
 #ifdef _WIN32
+  // A folder fails to open. A pipe (a Unix FIFO seen through Wine) opens at
+  // once as a pipe handle, which the type check refuses.
+  *fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+  if (*fd < 0) return OpenFailure(path);
   struct _stati64 st;
-  if (_stati64(path.c_str(), &st) != 0) {
-    return errno == ENOENT ? FileCheck::Missing : FileCheck::Unreadable;
-  }
-  if ((st.st_mode & _S_IFMT) != _S_IFREG) return FileCheck::NotRegularFile;
+  const bool regular = _fstati64(*fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
 #else
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  // Opened without waiting: opening a pipe for reading would otherwise block
+  // until some writer opens it.
+  *fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (*fd < 0) {
     return errno == ENOENT || errno == ENOTDIR ? FileCheck::Missing : FileCheck::Unreadable;
   }
-  if (!S_ISREG(st.st_mode)) return FileCheck::NotRegularFile;
+  struct stat st;
+  const bool regular = ::fstat(*fd, &st) == 0 && S_ISREG(st.st_mode);
 #endif
-  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > limit) return FileCheck::TooLarge;
+  FileCheck check = FileCheck::Ok;
+  if (!regular) {
+    check = FileCheck::NotRegularFile;
+  } else if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > limit) {
+    check = FileCheck::TooLarge;
+  }
+  if (check != FileCheck::Ok) {
+    CloseDescriptor(*fd);
+    *fd = -1;
+    return check;
+  }
+  *size = static_cast<uint64_t>(st.st_size);
   return FileCheck::Ok;
+}
+
+}  // namespace
+
+FileCheck CheckDataFile(const std::string& path, uint64_t limit) {
+  int fd = -1;
+  uint64_t size = 0;
+  const FileCheck check = OpenDataFile(path, limit, &fd, &size);
+  if (check == FileCheck::Ok) CloseDescriptor(fd);
+  return check;
 }
 
 FileCheck ReadDataFile(const std::string& path, uint64_t limit, std::string& out) {
   out.clear();
-#ifdef _WIN32
-  // Windows has no pipes under ordinary names; a folder fails to open.
-  const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-  if (fd < 0) return OpenFailure(path);
+  int fd = -1;
+  uint64_t size = 0;
+  const FileCheck check = OpenDataFile(path, limit, &fd, &size);
+  if (check != FileCheck::Ok) return check;
   DescriptorCloser closer(fd);
-  struct _stati64 st;
-  if (_fstati64(fd, &st) != 0) return FileCheck::Unreadable;
-  if ((st.st_mode & _S_IFMT) != _S_IFREG) return FileCheck::NotRegularFile;
-#else
-  // Opened without waiting: opening a pipe for reading would otherwise block
-  // until some writer opens it. The type is then taken from the opened file,
-  // so nothing can be swapped in between the check and the read.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    return errno == ENOENT || errno == ENOTDIR ? FileCheck::Missing : FileCheck::Unreadable;
-  }
-  DescriptorCloser closer(fd);
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return FileCheck::Unreadable;
-  if (!S_ISREG(st.st_mode)) return FileCheck::NotRegularFile;
-#endif
-  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > limit) return FileCheck::TooLarge;
-  out.resize(static_cast<size_t>(st.st_size));
+  out.resize(static_cast<size_t>(size));
   size_t got = 0;
   while (got < out.size()) {
     // At most 1 GB per call: the Windows C library counts in unsigned int.

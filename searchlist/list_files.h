@@ -63,7 +63,7 @@ constexpr uint64_t kListFileLimit = 0xFFFFFFFFull;
 // empty unless the result is Ok.
 FileCheck ReadDataFile(const std::string& path, uint64_t limit, std::string& out);
 // The same check without reading, for files that another reader opens (the
-// profile functions of the window): a pipe is recognised without opening it.
+// profile functions of the window).
 FileCheck CheckDataFile(const std::string& path, uint64_t limit);
 // Writes bytes to a temporary file beside path, flushes it and replaces path
 // with it; on any failure the previous file stays whole and false is returned.
