@@ -201,9 +201,13 @@ void TVemkoSearcher::FormCreate() {
   SpecialIconExtensions = {".ico", ".exe", ".lnk", ".scr", ".pif"};
   TypeCache.clear();
 
-  // 2. Per-drive counts, each only when its file exists.
-  LoadDriveCounts(FolderCountsPath, FolderCounts);
-  LoadDriveCounts(FileCountsPath, FileCounts);
+  // 2. Per-drive counts, each only when its file exists. A count file that
+  // is missing or no plain file of plausible size leaves the counts to be
+  // computed from the list when it is loaded (a wrong count would make a
+  // drive-restricted search skip entries).
+  const FileCheck folderCounts = LoadDriveCounts(FolderCountsPath, FolderCounts);
+  const FileCheck fileCounts = LoadDriveCounts(FileCountsPath, FileCounts);
+  CountsNeedRecount = folderCounts != FileCheck::Ok || fileCounts != FileCheck::Ok;
 
   // 3. GetDiskFreeSpaceExA, looked up in the already loaded kernel32.dll (no
   // reference taken).
@@ -271,11 +275,15 @@ void TVemkoSearcher::Close() {
 }
 
 void TVemkoSearcher::FormShow() {
-  // 1. The search list; without one, the offer to build it.
-  if (!LoadSearchList()) {
-    if (win::AskYesNo(hwnd_, "検索リストが存在しません。新しく作成しますか？", "検索リスト")) {
-      StartListBuild();
-    }
+  // 1. The search list; without one, or with a damaged one, the offer to
+  // build it. A damaged list's files stay as they are until a new list is
+  // saved over them.
+  const ListLoadResult list = LoadSearchList();
+  if (!list) {
+    const std::string question = list.status == ListLoadStatus::Damaged
+                                     ? DamagedListQuestion(list)
+                                     : "検索リストが存在しません。新しく作成しますか？";
+    if (win::AskYesNo(hwnd_, question, "検索リスト")) StartListBuild();
   }
   // 2. The send-to submenu.
   SendToMenuBuild();
@@ -361,6 +369,12 @@ void TVemkoSearcher::Timer3Timer() {
 
 void TVemkoSearcher::ReadSettings() {
   Settings = filvex::Settings{};
+  // The profile functions read the whole file into memory, and would wait
+  // on a pipe: a settings file that is no plain file of plausible size is
+  // not handed to them, and the settings keep their defaults.
+  const FileCheck check = CheckDataFile(SettingsPath, kSmallFileLimit);
+  SettingsFileUsable = check == FileCheck::Ok || check == FileCheck::Missing;
+  if (!SettingsFileUsable) return;
   // Only a section that holds at least one key is read; each key then goes
   // through the same rule as the portable reader's.
   if (win::ProfileKeyNames(SettingsPath, kSettingsSection).empty()) return;
@@ -370,6 +384,9 @@ void TVemkoSearcher::ReadSettings() {
 }
 
 bool TVemkoSearcher::WriteSettings() {
+  // What stands under the settings file's name and could not be read at
+  // start (a folder, a pipe, a huge file) is left alone.
+  if (!SettingsFileUsable) return false;
   // The section is written whole so that the nine keys always stand in their
   // order: key-by-key writes would leave a key where a hand-edited file had
   // it. Lines of the section that are not ours are kept after them.

@@ -48,6 +48,7 @@
 #include "platform/worker_thread.h"
 #include "results/hit_record.h"
 #include "search/match.h"
+#include "searchlist/list_files.h"
 #include "searchlist/search_list.h"
 
 namespace filvex {
@@ -143,7 +144,12 @@ class TVemkoSearcher {
   bool SearchPanelCommand(HWND control, UINT code);
 
   // ---- search-list files (searchlist/list_files_win.cpp) -----------------
-  bool LoadSearchList();
+  // Loaded, Missing or Damaged (naming the file and the reason); true in a
+  // condition exactly when loaded. A damaged list leaves the live set empty.
+  ListLoadResult LoadSearchList();
+  // The start-up question for a damaged list: which file, what is wrong, and
+  // the offer to build a new list.
+  static std::string DamagedListQuestion(const ListLoadResult& result);
   bool SaveSearchList();
   void ShowListInfo();
 
@@ -241,6 +247,9 @@ class TVemkoSearcher {
   bool IsNT5OrLater = false;
 
   filvex::Settings Settings;
+  // False when searchdata.ini was found to be no plain file of plausible size
+  // at start: it is neither read nor written over.
+  bool SettingsFileUsable = true;
 
   // Search list: the live set (searched and saved) and the building set
   // (filled by a build while upmode is on), the drives of a build, the
@@ -250,6 +259,9 @@ class TVemkoSearcher {
   std::vector<std::string> DriveList;
   DriveCounts FolderCounts;
   DriveCounts FileCounts;
+  // Set when a count file could not be used at start: the counts are then
+  // computed from the list as soon as one is loaded.
+  bool CountsNeedRecount = false;
 
   // Flags: single bytes; stop flags read 1 for stopped or idle, 0 for running.
   // The stop flags are read by workers, hence atomic.

@@ -11,11 +11,39 @@
 
 namespace filvex {
 
-bool TVemkoSearcher::LoadSearchList() {
-  // All four files or none: with one missing, the live set stays empty.
-  const bool loaded = LoadListFiles(DataFolder, LiveList);
+ListLoadResult TVemkoSearcher::LoadSearchList() {
+  // All four files or none: with one missing or the four not fitting each
+  // other, the live set stays empty and is never searched.
+  const ListLoadResult loaded = LoadListFiles(DataFolder, LiveList);
+  if (loaded && CountsNeedRecount) {
+    // The count files could not be used: a drive-restricted search skips
+    // whole drives by these counts, so they are computed from the list.
+    CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
+    CountsNeedRecount = false;
+  }
   ShowListInfo();
   return loaded;
+}
+
+std::string TVemkoSearcher::DamagedListQuestion(const ListLoadResult& result) {
+  std::string reason;
+  switch (result.damage) {
+    case ListDamage::NotRegularFile:
+      reason = "通常のファイルではありません";
+      break;
+    case ListDamage::TooLarge:
+    case ListDamage::OutOfMemory:
+      reason = "ファイルが大きすぎます";
+      break;
+    case ListDamage::LineCountsDiffer:
+      reason = "行数が " + result.otherFile + " と一致しません";
+      break;
+    case ListDamage::None:
+    case ListDamage::Unreadable:
+      reason = "読み込めません";
+      break;
+  }
+  return "検索リストが壊れています（" + result.file + ": " + reason + "）。\n新しく作成しますか？";
 }
 
 bool TVemkoSearcher::SaveSearchList() {
