@@ -18,6 +18,7 @@
 #include "platform/ui_call.h"
 #include "results/icon_rules.h"
 #include "searchlist/list_files.h"
+#include "searchlist/list_store.h"
 
 namespace filvex {
 namespace {
@@ -196,7 +197,10 @@ void TVemkoSearcher::FormCreate() {
   SpecialIconExtensions = kSpecialIconExtensions;
   TypeCache.clear();
 
-  // 2. Per-drive counts, each only when its file exists.
+  // 2. Per-drive counts, each only when its file exists and is a plain file
+  // of plausible size. LoadSearchList reads them again with the list, from
+  // the same save, and computes them from the list when either cannot be
+  // used (a wrong count would make a drive-restricted search skip entries).
   LoadDriveCounts(FolderCountsPath, FolderCounts);
   LoadDriveCounts(FileCountsPath, FileCounts);
 
@@ -266,11 +270,17 @@ void TVemkoSearcher::Close() {
 }
 
 void TVemkoSearcher::FormShow() {
-  // 1. The search list; without one, the offer to build it.
-  if (!LoadSearchList()) {
-    if (win::AskYesNo(hwnd_, "検索リストが存在しません。新しく作成しますか？", "検索リスト")) {
-      StartListBuild();
-    }
+  // 1. The search list; without one, or with a damaged one, the offer to
+  // build it. A damaged list's files stay as they are until a new list is
+  // saved over them.
+  const ListLoadResult list = LoadSearchList();
+  // A list being saved by another window was already said (LoadSearchList);
+  // building a new one over it now would only race that save.
+  if (list.outcome == ListLoadOutcome::NoList || list.outcome == ListLoadOutcome::Damaged) {
+    const std::string question = list.outcome == ListLoadOutcome::Damaged
+                                     ? DamagedListQuestion(list)
+                                     : "検索リストが存在しません。新しく作成しますか？";
+    if (win::AskYesNo(hwnd_, question, "検索リスト")) StartListBuild();
   }
   // 2. The send-to submenu.
   SendToMenuBuild();
@@ -357,6 +367,12 @@ void TVemkoSearcher::Timer3Timer() {
 
 void TVemkoSearcher::ReadSettings() {
   Settings = filvex::Settings{};
+  // The profile functions read the whole file into memory, and would wait
+  // on a pipe: a settings file that is no plain file of plausible size is
+  // not handed to them, and the settings keep their defaults.
+  const FileCheck check = CheckDataFile(SettingsPath, kSmallFileLimit);
+  SettingsFileUsable = check == FileCheck::Ok || check == FileCheck::Missing;
+  if (!SettingsFileUsable) return;
   // Only a section that holds at least one key is read; each key then goes
   // through the same rule as the portable reader's.
   if (win::ProfileKeyNames(SettingsPath, kSettingsSection).empty()) return;
@@ -366,6 +382,9 @@ void TVemkoSearcher::ReadSettings() {
 }
 
 bool TVemkoSearcher::WriteSettings() {
+  // What stands under the settings file's name and could not be read at
+  // start (a folder, a pipe, a huge file) is left alone.
+  if (!SettingsFileUsable) return false;
   // The section is written whole so that the nine keys always stand in their
   // order: key-by-key writes would leave a key where a hand-edited file had
   // it. Lines of the section that are not ours are kept after them.

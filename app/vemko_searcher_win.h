@@ -48,6 +48,8 @@
 #include "platform/worker_thread.h"
 #include "results/hit_record.h"
 #include "search/match.h"
+#include "searchlist/list_files.h"
+#include "searchlist/list_store.h"
 #include "searchlist/search_list.h"
 
 namespace filvex {
@@ -167,7 +169,13 @@ class TVemkoSearcher {
   bool SearchPanelCommand(HWND control, UINT code);
 
   // ---- search-list files (searchlist/list_files_win.cpp) -----------------
-  bool LoadSearchList();
+  // Loads the list and its counts as one set. Loaded, NoList, Busy or
+  // Damaged (result.files names the file and the reason); a list that is not
+  // loaded leaves the live set empty, and it is never searched.
+  ListLoadResult LoadSearchList();
+  // The start-up question for a damaged list: which file, what is wrong, and
+  // the offer to build a new list.
+  static std::string DamagedListQuestion(const ListLoadResult& result);
   // serveMessages: pending messages are served so that the caption with the
   // saving note is painted (at close); not right after a build.
   bool SaveSearchList(bool serveMessages = true);
@@ -293,6 +301,9 @@ class TVemkoSearcher {
   bool IsNT5OrLater = false;
 
   filvex::Settings Settings;
+  // False when searchdata.ini was found to be no plain file of plausible size
+  // at start: it is neither read nor written over.
+  bool SettingsFileUsable = true;
 
   // Search list: the live set (searched and saved) and the building set
   // (filled by a build while upmode is on), the drives of a build, the

@@ -17,7 +17,10 @@ foreach(src ${BENCH_SOURCES})
 endforeach()
 
 if(FILVEX_FUZZ)
-  target_compile_options(filvex_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  # Every sanitizer report ends the run (UBSan would otherwise print and go
+  # on, and the fuzzer would never keep the input that found it).
+  set(FILVEX_FUZZ_HALT -fno-sanitize-recover=all)
+  target_compile_options(filvex_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined ${FILVEX_FUZZ_HALT})
   # Whatever links the instrumented core (the console client too) needs the
   # sanitizer runtimes.
   target_link_options(filvex_core INTERFACE -fsanitize=address,undefined)
@@ -26,7 +29,7 @@ if(FILVEX_FUZZ)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     filvex_target_defaults(${name})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined ${FILVEX_FUZZ_HALT})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE filvex_core)
   endforeach()

@@ -6,6 +6,13 @@
 #include <string_view>
 #include <vector>
 
+// UBSan stops at its first report with a stack, whatever the environment
+// says; the build also compiles every check as non-recoverable. Each fuzz
+// target is one program that includes this header once.
+extern "C" const char* __ubsan_default_options() {
+  return "halt_on_error=1:print_stacktrace=1";
+}
+
 namespace filvex::fuzz {
 
 // Exactly count parts: the first count - 1 cut at 0xFF bytes, the last the

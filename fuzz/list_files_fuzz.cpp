@@ -2,7 +2,10 @@
 // the per-drive counts and the settings file. The input is cut into six
 // parts at 0xFF bytes. Checks: nothing reads out of range (sanitizers), every
 // accessor answers for every line, written text reads back to itself, and the
-// hit limit stays within its bounds.
+// hit limit stays within its bounds. The check of the four lists against each
+// other accepts exactly the sets whose lists and information lists agree in
+// length, names the file when it refuses one, and gives the same verdict for
+// the written text read back.
 
 #include <cstdint>
 #include <cstdlib>
@@ -48,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DriveCounts fc, ic;
   CountEntriesPerDrive(l, fc, ic);
 
+  const ListFilesResult check = CheckListConsistency(l);
+  const bool agree =
+      l.FolderList.size() == l.FolderInfoList.size() && l.FileList.size() == l.FileInfoList.size();
+  if (check.loaded() != agree) std::abort();
+  if (!agree &&
+      (check.status != ListLoadStatus::Damaged || check.damage != ListDamage::LineCountsDiffer ||
+       check.file.empty() || check.lines == check.otherLines || check.text().find(check.file) != 0))
+    std::abort();
+
   // Written text is stable: reading it back and writing again gives the same.
   std::string files = FileLinesText(l.FileList), info = InfoLinesText(l.FileInfoList),
                folders = FolderLinesText(l.FolderList);
@@ -55,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ParseFolderLines(folders, again.FolderList);
   ParseFileLines(files, again.FileList);
   ParseInfoLines(info, again.FileInfoList);
+  ParseInfoLines(InfoLinesText(l.FolderInfoList), again.FolderInfoList);
+  if (CheckListConsistency(again).loaded() != agree) std::abort();
   if (FileLinesText(again.FileList) != files || InfoLinesText(again.FileInfoList) != info ||
       FolderLinesText(again.FolderList) != folders)
     std::abort();

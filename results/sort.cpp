@@ -14,7 +14,10 @@ namespace filvex {
 namespace {
 
 // The text up to its first zero byte: the part that takes part in the order.
+// An empty view may carry a null pointer (the folder part of a path without
+// any separator), which memchr must never see, even with a length of 0.
 inline std::string_view UpToZero(std::string_view s) {
+  if (s.empty()) return s;
   const void* z = std::memchr(s.data(), 0, s.size());
   return z ? s.substr(0, static_cast<size_t>(static_cast<const char*>(z) - s.data())) : s;
 }

@@ -16,6 +16,7 @@
 // Dates are "yyyy/mm/dd hh:nn" local time; a drive root's information line is
 // the literal "yyyy/mm/dd hh:nnyyyy/mm/dd hh:nn00".
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -37,8 +38,33 @@ struct ListFileNames {
 std::string DataFilePath(std::string_view dataFolder, std::string_view fileName);
 
 bool FileExists(const std::string& path);
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole file; false when it cannot be opened or read, or when it is
+// not a regular file of at most kListFileLimit bytes.
 bool ReadWholeFile(const std::string& path, std::string& out);
+
+// What a data file turned out to be when it was about to be read. Every file
+// of the data folder may be damaged or hostile: a folder or a pipe where a
+// file should be, or a file far larger than the program ever writes (a sparse
+// file of 100 GB costs nothing on disk but would be read into memory whole).
+enum class FileCheck { Ok, Missing, NotRegularFile, TooLarge, Unreadable };
+// "not a regular file", "too large", ...: for messages in English.
+const char* FileCheckText(FileCheck check);
+
+// Plausible sizes. The settings file holds nine short keys and the count
+// files one line per drive; 4 MB leaves room for any hand-edited file and
+// still reads at once. A list file is held in buffers addressed by 32-bit
+// offsets, so no list file can be larger than that.
+constexpr uint64_t kSmallFileLimit = uint64_t{4} << 20;
+constexpr uint64_t kListFileLimit = 0xFFFFFFFFull;
+
+// Reads a whole data file after checking, on the opened file itself, that it
+// is a regular file of at most `limit` bytes. The file is opened without
+// waiting, so a pipe placed under the name never blocks the reader. `out` is
+// empty unless the result is Ok.
+FileCheck ReadDataFile(const std::string& path, uint64_t limit, std::string& out);
+// The same check without reading, for files that another reader opens (the
+// profile functions of the window).
+FileCheck CheckDataFile(const std::string& path, uint64_t limit);
 // Writes bytes to a temporary file beside path, flushes it and replaces path
 // with it; on any failure the previous file stays whole and false is returned.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
@@ -86,11 +112,51 @@ std::string FileLinesText(const FileLines& l);
 std::string InfoLinesText(const InfoLines& l);
 std::string DriveCountsText(const DriveCounts& c);
 
-// Loads the four list files when all four exist and can be read (true);
-// otherwise leaves `list` empty and returns false.
-bool LoadListFiles(std::string_view dataFolder, SearchList& list);
-// Loads one count file when it exists; `counts` is emptied first.
-void LoadDriveCounts(const std::string& path, DriveCounts& counts);
+// What loading the four list files found. A list that is Missing was never
+// there (or not whole): the program offers to build one. A Damaged list is
+// there but cannot be trusted; it is never searched, and its files are left
+// as they are until a new list is saved over them.
+enum class ListLoadStatus { Loaded, Missing, Damaged };
+enum class ListDamage {
+  None,
+  NotRegularFile,    // a folder, pipe or device under a list file's name
+  TooLarge,          // beyond kListFileLimit
+  Unreadable,        // the file could not be opened or read
+  OutOfMemory,       // the lists do not fit into memory
+  LineCountsDiffer,  // a list and its information list disagree in length
+};
+struct ListFilesResult {
+  ListLoadStatus status = ListLoadStatus::Missing;
+  ListDamage damage = ListDamage::None;
+  std::string file;                  // the missing or damaged file's name, e.g. "sachinfo2.txt"
+  std::string otherFile;             // LineCountsDiffer: the file it disagrees with
+  size_t lines = 0, otherLines = 0;  // LineCountsDiffer: the two line counts
+
+  bool loaded() const { return status == ListLoadStatus::Loaded; }
+  explicit operator bool() const { return loaded(); }
+  // One line in English naming the file and what is wrong with it, e.g.
+  // "sachinfo2.txt: 5 lines, but sachfile.txt has 4 (they must match line for
+  // line)"; empty when loaded.
+  std::string text() const;
+};
+
+// Loads the four list files. Missing when any of the four does not exist
+// (nothing is loaded); Damaged when one cannot be read (see ListDamage) or
+// the loaded lists fail CheckListConsistency. Unless the result is Loaded,
+// `list` is left empty.
+ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list);
+// Checks the four lists of one set against each other. A file cut short by a
+// crash or a full disk, or a stray line end (CR CR LF reads as two lines),
+// shifts every later line against its information line, so that paths,
+// dates and attributes would belong to other entries: FolderList and
+// FolderInfoList, and FileList and FileInfoList, must have the same number of
+// lines. Loaded or Damaged (LineCountsDiffer).
+ListFilesResult CheckListConsistency(const SearchList& list);
+
+// Loads one count file; `counts` is emptied first. Missing when the file does
+// not exist; any other result but Ok means the counts cannot be used and
+// should be recomputed from the list (CountEntriesPerDrive).
+FileCheck LoadDriveCounts(const std::string& path, DriveCounts& counts);
 // Writes the four list files and the two count files as one set through
 // SaveListStore (searchlist/list_store.h, which also documents how a save is
 // made safe against a kill and against readers); true only when the new set

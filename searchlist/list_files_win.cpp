@@ -13,11 +13,18 @@
 
 namespace filvex {
 
-bool TVemkoSearcher::LoadSearchList() {
-  // All four files or none: with one missing, the live set stays empty. The
+ListLoadResult TVemkoSearcher::LoadSearchList() {
+  // All four files or none: with one missing, damaged or the four not
+  // fitting each other, the live set stays empty and is never searched. The
   // counts are read with the list, so that both come from the same save even
   // when another window saves meanwhile.
   const ListLoadResult loaded = LoadListStore(DataFolder, LiveList, FolderCounts, FileCounts);
+  if (loaded.outcome == ListLoadOutcome::Loaded && !loaded.countsUsable()) {
+    // The count files are missing or could not be used: a drive-restricted
+    // search skips whole drives by these counts, so they are computed from
+    // the list.
+    CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
+  }
   ShowListInfo();
   switch (loaded.recovery) {
     case ListRecovery::Completed:
@@ -37,14 +44,39 @@ bool TVemkoSearcher::LoadSearchList() {
     case ListLoadOutcome::Busy:
       win::ShowError(hwnd_, "検索リストは別のウィンドウが保存中のため、読み込めませんでした。");
       break;
-    case ListLoadOutcome::Damaged:
-      win::ShowError(hwnd_, "中断された保存の検索リストが壊れているため、読み込めませんでした。");
-      break;
+    case ListLoadOutcome::Damaged:  // named in the start-up question (FormShow)
     case ListLoadOutcome::Loaded:
     case ListLoadOutcome::NoList:
       break;
   }
-  return loaded.outcome == ListLoadOutcome::Loaded;
+  return loaded;
+}
+
+std::string TVemkoSearcher::DamagedListQuestion(const ListLoadResult& result) {
+  const ListFilesResult& files = result.files;
+  std::string reason;
+  switch (files.damage) {
+    case ListDamage::NotRegularFile:
+      reason = "通常のファイルではありません";
+      break;
+    case ListDamage::TooLarge:
+    case ListDamage::OutOfMemory:
+      reason = "ファイルが大きすぎます";
+      break;
+    case ListDamage::LineCountsDiffer:
+      reason = "行数が " + files.otherFile + " と一致しません";
+      break;
+    case ListDamage::None:
+    case ListDamage::Unreadable:
+      reason = "読み込めません";
+      break;
+  }
+  if (files.status != ListLoadStatus::Damaged) {
+    // The files read well, but an interrupted save left them in a state it
+    // cannot complete (a new file of the wrong size).
+    return "検索リストが壊れています（中断された保存を完了できません）。\n新しく作成しますか？";
+  }
+  return "検索リストが壊れています（" + files.file + ": " + reason + "）。\n新しく作成しますか？";
 }
 
 bool TVemkoSearcher::SaveSearchList(bool serveMessages) {

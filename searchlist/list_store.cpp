@@ -412,15 +412,13 @@ void WriteSetFile(int k, LineWriter& w, const SearchList& list, const DriveCount
 
 // The one place where the files of a set are read; the checks of each file
 // belong to LoadListFiles and LoadDriveCounts.
-bool ReadSetFiles(const std::string& folder, SearchList& list, DriveCounts& folderCounts,
-                  DriveCounts& fileCounts, std::string& reason) {
-  if (!LoadListFiles(folder, list)) {
-    reason = "no readable search list in " + folder;
-    return false;
-  }
-  LoadDriveCounts(DataFilePath(folder, ListFileNames::kFolderCounts), folderCounts);
-  LoadDriveCounts(DataFilePath(folder, ListFileNames::kFileCounts), fileCounts);
-  return true;
+void ReadSetFiles(const std::string& folder, SearchList& list, DriveCounts& folderCounts,
+                  DriveCounts& fileCounts, ListLoadResult& result) {
+  result.files = LoadListFiles(folder, list);
+  if (!result.files.loaded()) return;
+  result.folderCounts =
+      LoadDriveCounts(DataFilePath(folder, ListFileNames::kFolderCounts), folderCounts);
+  result.fileCounts = LoadDriveCounts(DataFilePath(folder, ListFileNames::kFileCounts), fileCounts);
 }
 
 bool ParseNumber(std::string_view s, uint64_t& out) {
@@ -715,8 +713,8 @@ ListLoadResult LoadListStore(std::string_view dataFolder, SearchList& list,
     for (int k = 0; k < kSetSize; ++k) stamps[k] = StampOf(p.files[k]);
     ++result.tries;
     DriveCounts folders, files;
-    std::string reason;
-    const bool read = ReadSetFiles(p.folder, list, folders, files, reason);
+    ReadSetFiles(p.folder, list, folders, files, result);
+    const bool read = result.files.loaded();
     bool changed = !(ReadMarker(p) == before);
     for (int k = 0; k < kSetSize && !changed; ++k) changed = !(StampOf(p.files[k]) == stamps[k]);
     if (changed) {
@@ -725,8 +723,10 @@ ListLoadResult LoadListStore(std::string_view dataFolder, SearchList& list,
     }
     if (!read) {
       list.clear();
-      result.outcome = ListLoadOutcome::NoList;
-      result.reason = reason;
+      const bool damaged = result.files.status == ListLoadStatus::Damaged;
+      result.outcome = damaged ? ListLoadOutcome::Damaged : ListLoadOutcome::NoList;
+      result.reason = (damaged ? "damaged search list in " : "no readable search list in ") +
+                      p.folder + ": " + result.files.text();
       return result;
     }
     folderCounts = std::move(folders);

@@ -125,9 +125,10 @@ ListSaveResult SaveListStore(std::string_view dataFolder, const SearchList& list
 
 enum class ListLoadOutcome {
   Loaded,
-  NoList,   // a list file is missing or cannot be read
+  NoList,   // one of the four list files is missing
   Busy,     // files kept changing under the reader, or a save holds them
-  Damaged,  // an interrupted save cannot be completed
+  Damaged,  // a list file cannot be read or the four disagree (see files),
+            // or an interrupted save cannot be completed
 };
 enum class ListRecovery {
   None,
@@ -140,6 +141,18 @@ struct ListLoadResult {
   ListRecovery recovery = ListRecovery::None;
   std::string reason;  // English, for the console client and the tests
   int tries = 0;       // reads started, for the tests
+  // What reading the four list files found: the missing or damaged file and
+  // why (LoadListFiles). Damaged here with files.status Loaded means an
+  // interrupted save that cannot be completed.
+  ListFilesResult files;
+  // How each count file read (folderdat.txt, filedat.txt). Anything but Ok
+  // leaves counts that a drive-restricted search cannot trust: the caller
+  // computes them from the list (CountEntriesPerDrive).
+  FileCheck folderCounts = FileCheck::Missing;
+  FileCheck fileCounts = FileCheck::Missing;
+  bool countsUsable() const {
+    return folderCounts == FileCheck::Ok && fileCounts == FileCheck::Ok;
+  }
 };
 
 struct ListLoadOptions {

@@ -225,5 +225,116 @@ TEST(FindToolStore, SaysWhenItRecoveredAnInterruptedSave) {
   }
 }
 
+// A settings or count file that is a folder, a pipe or a sparse 100 GB file
+// is never read: the search runs with default settings or counts computed
+// from the list, gives the right answer and says so on stderr.
+TEST(FindTool, UnusableSettingsAndCountFilesFallBack) {
+  enum Stand { Folder, Pipe, Huge };
+  struct Case {
+    const char* file;
+    Stand stand;
+    std::vector<std::string> args;
+    std::string out;
+  } cases[] = {
+      {kSettingsFileName, Folder, {"--count", "log"}, "名前  [ 120 ]"},
+      {kSettingsFileName, Pipe, {"--count", "log"}, "名前  [ 120 ]"},
+      {kSettingsFileName, Huge, {"--count", "log"}, "名前  [ 120 ]"},
+      {ListFileNames::kFolderCounts, Huge, {"--folders", "--drives", "d", "w"}, "D:\\Work"},
+      {ListFileNames::kFileCounts, Huge, {"--drives", "d", "--head", "re"}, "D:\\Work\\report.doc"},
+      {ListFileNames::kFileCounts, Folder, {"--drives", "c", "boot"}, "C:\\boot.ini"},
+      {ListFileNames::kFolderCounts, Pipe, {"--folders", "--drives", "c", "data"}, "C:\\Data"},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = WriteFixture("find-hostile", "");
+    const std::string path = DataFilePath(dir, c.file);
+    std::remove(path.c_str());
+    bool made = true;
+    if (c.stand == Folder) test::MakeFolder(path);
+    if (c.stand == Pipe) made = test::MakePipe(path);
+    if (c.stand == Huge) made = test::MakeSparseFile(path, test::kHugeFileBytes);
+    if (!made) continue;  // no pipes on Windows
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), {"--data", dir});
+    std::string out, err;
+    EXPECT_EQ(RunFind(args, "", out, err), kFindHits) << path << err;
+    EXPECT_EQ(LastLine(out), c.out) << path;
+    EXPECT_NE(err.find("note: " + path + ": "), std::string::npos) << err;
+    if (c.stand == Huge) std::remove(path.c_str());
+  }
+  // Count files that are simply not there are computed without a note.
+  const std::string dir = WriteFixture("find-nocounts", "");
+  std::remove(DataFilePath(dir, ListFileNames::kFolderCounts).c_str());
+  std::remove(DataFilePath(dir, ListFileNames::kFileCounts).c_str());
+  std::string out, err;
+  EXPECT_EQ(RunFind({"--data", dir, "--drives", "d", "--head", "re"}, "", out, err), kFindHits);
+  EXPECT_EQ(out, "D:\\Work\\report.doc\n");
+  EXPECT_EQ(err, "");
+}
+
+// A list whose files do not fit each other gives no answer at all rather
+// than fewer hits or paths of other entries: exit 2, naming the file.
+TEST(FindTool, DamagedListIsRefusedNamingTheFile) {
+  struct Case {
+    const char* what;
+    const char* file;
+    std::string (*damage)(const std::string&);
+    const char* named;
+  } cases[] = {
+      {"file list cut short", ListFileNames::kFiles,
+       [](const std::string& t) { return t.substr(0, t.size() / 2); }, "sachinfo2.txt: "},
+      {"CR CR LF in the folder list", ListFileNames::kFolders,
+       [](const std::string& t) { return "\r" + t; }, "sachinfo1.txt: "},
+      {"CR CR LF in the file information", ListFileNames::kFileInfo,
+       [](const std::string& t) {
+         std::string d = t;
+         d.insert(d.find("\r\n"), "\r");
+         return d;
+       },
+       "sachinfo2.txt: "},
+      {"folder list replaced by a folder", ListFileNames::kFolders,
+       [](const std::string&) { return std::string(); }, "sach.txt: not a regular file"},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = WriteFixture("find-damaged", "");
+    const std::string path = DataFilePath(dir, c.file);
+    const std::string damaged = c.damage(test::ReadFile(path));
+    std::remove(path.c_str());
+    if (damaged.empty()) {
+      test::MakeFolder(path);
+    } else {
+      test::WriteFile(path, damaged);
+    }
+    std::string out, err;
+    EXPECT_EQ(RunFind({"--data", dir, "--folders", "a"}, "", out, err), kFindUsageError) << c.what;
+    EXPECT_EQ(out, "") << c.what;
+    EXPECT_NE(err.find("damaged search list"), std::string::npos) << c.what << err;
+    EXPECT_NE(err.find(c.named), std::string::npos) << c.what << err;
+    if (!damaged.empty()) {
+      EXPECT_EQ(test::ReadFile(path), damaged) << c.what;  // left as it was
+    }
+  }
+}
+
+// A folder line without any separator has an empty folder part; sorting by
+// that column must not hand a null pointer to the byte functions (UBSan).
+TEST(FindTool, FolderLineWithoutSeparatorSortsByPath) {
+  const std::string dir = test::MakeScratchFolder("find-noseparator");
+  SearchList l;
+  for (const char* path : {"Data", "C:", "C:\\Data"}) {
+    l.FolderList.append(path);
+    l.FolderInfoList.appendText("2020/01/01 00:002020/06/01 00:0010");
+  }
+  DriveCounts fc, ic;
+  CountEntriesPerDrive(l, fc, ic);
+  ASSERT_TRUE(SaveListFiles(dir, l, fc, ic));
+  for (const char* order : {"--sort", "--desc"}) {
+    std::vector<std::string> args = {"--data", dir, "--folders", "--sort", "path", "data"};
+    if (std::string(order) == "--desc") args.push_back("--desc");
+    std::string out, err;
+    EXPECT_EQ(RunFind(args, "", out, err), kFindHits) << err;
+    EXPECT_EQ(out, std::string(order) == "--desc" ? "C:\\Data\nData\n" : "Data\nC:\\Data\n");
+  }
+}
+
 }  // namespace
 }  // namespace filvex

@@ -231,14 +231,107 @@ TEST_F(ListFilesTest, SavedFilesReadBackByteForByte) {
 }
 
 TEST_F(ListFilesTest, MixedLineEndsAreReadAndWrittenAsCrLf) {
-  writeAll("C:\nC:\\a\rC:\\b", "0=x\n2=y", "", "");
+  writeAll("C:\nC:\\a\rC:\\b", "0=x\n2=y", "\r\n\n\r", "x\ny");
   SearchList l;
   ASSERT_TRUE(LoadListFiles(dir, l));
   EXPECT_EQ(FolderLinesText(l.FolderList), "C:\r\nC:\\a\r\nC:\\b\r\n");
   EXPECT_EQ(FileLinesText(l.FileList), "0=x\r\n2=y\r\n");
-  // Information lists shorter than their lists read as empty lines.
-  EXPECT_EQ(l.FileInfoList.size(), 0u);
-  EXPECT_EQ(l.FileInfoList.attr(1), 0);
+  EXPECT_EQ(l.FolderInfoList.size(), 3u);
+  EXPECT_EQ(l.FileInfoList.size(), 2u);
+}
+
+// A list whose files disagree, or one of whose files is not a plain file of
+// plausible size, is reported as damaged, naming the file; nothing of it is
+// loaded and its files stay as they are.
+TEST_F(ListFilesTest, DamagedListsAreReportedAndNotLoaded) {
+  const std::string folders = "C:\r\nC:\\Data\r\n";
+  const std::string info1 =
+      std::string(kRootInfoLine) + "\r\n2003/07/14 09:052003/07/15 10:0010\r\n";
+  const std::string files = "0=boot.ini\r\n1=a.txt\r\n1=b.txt\r\n";
+  const std::string info2 =
+      "2003/07/14 09:052003/07/15 10:00161\r\n2003/07/14 09:052003/07/15 10:00102\r\n"
+      "2003/07/14 09:052003/07/15 10:00103\r\n";
+  enum Stand { Text, Folder, Pipe, Huge };
+  struct Case {
+    const char* what;
+    const char* file;  // the file that is replaced
+    Stand stand;
+    std::string text;  // its text (Text only)
+    ListDamage damage;
+    const char* named;  // the file the result names
+  } cases[] = {
+      {"file list cut short by a crash", ListFileNames::kFiles, Text, "0=boot.ini\r\n1=a.t",
+       ListDamage::LineCountsDiffer, ListFileNames::kFileInfo},
+      {"CR CR LF in the folder list", ListFileNames::kFolders, Text, "C:\r\r\nC:\\Data\r\n",
+       ListDamage::LineCountsDiffer, ListFileNames::kFolderInfo},
+      {"CR CR LF in the file information", ListFileNames::kFileInfo, Text,
+       "2003/07/14 09:052003/07/15 10:00161\r\r\n2003/07/14 09:052003/07/15 10:00102\r\n"
+       "2003/07/14 09:052003/07/15 10:00103\r\n",
+       ListDamage::LineCountsDiffer, ListFileNames::kFileInfo},
+      {"folder information a line short", ListFileNames::kFolderInfo, Text,
+       std::string(kRootInfoLine) + "\r\n", ListDamage::LineCountsDiffer,
+       ListFileNames::kFolderInfo},
+      {"a folder named like the file list", ListFileNames::kFiles, Folder, "",
+       ListDamage::NotRegularFile, ListFileNames::kFiles},
+      {"a pipe named like the folder list", ListFileNames::kFolders, Pipe, "",
+       ListDamage::NotRegularFile, ListFileNames::kFolders},
+      {"a 100 GB file information", ListFileNames::kFileInfo, Huge, "", ListDamage::TooLarge,
+       ListFileNames::kFileInfo},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir = test::MakeScratchFolder("listfiles-damaged");
+    writeAll(folders, files, info1, info2);
+    const std::string target = path(c.file);
+    std::remove(target.c_str());
+    bool made = true;
+    switch (c.stand) {
+      case Text:
+        test::WriteFile(target, c.text);
+        break;
+      case Folder:
+        test::MakeFolder(target);
+        break;
+      case Pipe:
+        made = test::MakePipe(target);
+        break;
+      case Huge:
+        made = test::MakeSparseFile(target, test::kHugeFileBytes);
+        break;
+    }
+    if (!made) continue;  // no pipes on Windows
+    SearchList l;
+    l.FolderList.append("stale");
+    const ListFilesResult r = LoadListFiles(dir, l);
+    EXPECT_EQ(r.status, ListLoadStatus::Damaged);
+    EXPECT_EQ(r.damage, c.damage);
+    EXPECT_EQ(r.file, c.named);
+    EXPECT_EQ(r.text().rfind(std::string(c.named) + ": ", 0), 0u) << r.text();
+    EXPECT_EQ(l.FolderList.size(), 0u);
+    EXPECT_EQ(l.FileList.size(), 0u);
+    EXPECT_EQ(l.FolderInfoList.size() + l.FileInfoList.size(), 0u);
+    // Nothing a user keeps is changed.
+    if (c.stand == Text) {
+      EXPECT_EQ(test::ReadFile(target), c.text);
+    }
+    if (c.file != std::string(ListFileNames::kFolders)) {
+      EXPECT_EQ(test::ReadFile(path(ListFileNames::kFolders)), folders);
+    }
+    if (c.stand == Huge) std::remove(target.c_str());
+    if (c.stand == Folder) test::RemoveFolder(target);
+  }
+}
+
+TEST_F(ListFilesTest, LineCountMismatchNamesBothFiles) {
+  writeAll("C:\r\n", "0=a\r\n0=b\r\n", std::string(kRootInfoLine) + "\r\n", "x\r\n");
+  SearchList l;
+  const ListFilesResult r = LoadListFiles(dir, l);
+  EXPECT_EQ(r.text(),
+            "sachinfo2.txt: 1 lines, but sachfile.txt has 2 (they must match line for line)");
+  // A file entry whose folder number is out of range is a broken line, not
+  // a damaged list: the search passes over it.
+  writeAll("C:\r\n", "0=a\r\n7=b\r\n", std::string(kRootInfoLine) + "\r\n", "x\r\ny\r\n");
+  EXPECT_TRUE(LoadListFiles(dir, l));
 }
 
 TEST_F(ListFilesTest, ThreeOfFourFilesLoadNothing) {
@@ -278,6 +371,39 @@ TEST_F(ListFilesTest, FailedSaveKeepsEveryPreviousFile) {
   EXPECT_EQ(test::ReadFile(path(ListFileNames::kFolderCounts)), "C=1\r\n");
   // A data folder that does not exist fails as a whole.
   EXPECT_FALSE(SaveListFiles(dir + "/missing", l, counts, counts));
+}
+
+TEST(DriveCountFiles, OnlyPlainFilesOfPlausibleSizeAreRead) {
+  const std::string dir = test::MakeScratchFolder("counts");
+  enum Stand { Text, Folder, Pipe, Huge, Nothing };
+  struct Case {
+    Stand stand;
+    FileCheck check;
+    size_t counts;
+  } cases[] = {
+      {Text, FileCheck::Ok, 1},
+      {Nothing, FileCheck::Missing, 0},
+      {Folder, FileCheck::NotRegularFile, 0},
+      {Pipe, FileCheck::NotRegularFile, 0},
+      {Huge, FileCheck::TooLarge, 0},
+  };
+  int k = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(k);
+    const std::string path = DataFilePath(dir, std::to_string(k++) + ".txt");
+    bool made = true;
+    if (c.stand == Text) test::WriteFile(path, "C=4\r\n");
+    if (c.stand == Folder) test::MakeFolder(path);
+    if (c.stand == Pipe) made = test::MakePipe(path);
+    if (c.stand == Huge) made = test::MakeSparseFile(path, test::kHugeFileBytes);
+    if (!made) continue;
+    DriveCounts counts;
+    counts.add('Z', 9);
+    EXPECT_EQ(LoadDriveCounts(path, counts), c.check);
+    EXPECT_EQ(counts.size(), c.counts);
+    EXPECT_EQ(CheckDataFile(path, kSmallFileLimit), c.check);
+    if (c.stand == Huge) std::remove(path.c_str());
+  }
 }
 
 TEST(DriveCountFiles, MalformedLinesAreLeftOut) {

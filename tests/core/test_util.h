@@ -16,6 +16,14 @@ namespace filvex::test {
 std::string MakeScratchFolder(const std::string& tag);
 void MakeFolder(const std::string& path);
 void RemoveFolder(const std::string& path);
+// A file of the given length that takes no room on disk (nothing is
+// written); false when the file system cannot make one.
+bool MakeSparseFile(const std::string& path, long long bytes);
+// A named pipe (FIFO) that no one writes to; false where there are none
+// (Windows).
+bool MakePipe(const std::string& path);
+// The hostile stand-ins for a data file that the readers must refuse.
+inline constexpr long long kHugeFileBytes = 100LL << 30;
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");

@@ -249,6 +249,106 @@ TEST_F(FrameTest, MillionEntryListShowsCountsAndClosesUntouched) {
   EXPECT_TRUE(ListFilesUnchanged(Data(), before));
 }
 
+// A list whose files do not fit each other (cut short, a stray CR) or one of
+// whose files is a folder is never searched: the start says which file is
+// damaged and offers a new list; answered No, the files stay as they were.
+TEST_F(FrameTest, DamagedListIsNamedAndOfferedANewBuild) {
+  struct Case {
+    const char* what;
+    const char* file;
+    std::string text;  // empty: a folder takes the file's place
+    const char* question;
+  } cases[] = {
+      {"file list cut short", "sachfile.txt", "0=boot.i",
+       "検索リストが壊れています（sachinfo2.txt: 行数が sachfile.txt と一致しません）。\n"
+       "新しく作成しますか？"},
+      {"CR CR LF in the folder list", "sach.txt", "C:\r\r\nC:\\d1\r\n",
+       "検索リストが壊れています（sachinfo1.txt: 行数が sach.txt と一致しません）。\n"
+       "新しく作成しますか？"},
+      {"a folder named like the file information", "sachinfo2.txt", "",
+       "検索リストが壊れています（sachinfo2.txt: 通常のファイルではありません）。\n"
+       "新しく作成しますか？"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    folder_ = test::FreshFolder("damaged") + "\\";
+    boxes_.clear();
+    CreateDirectoryA(Data().c_str(), nullptr);
+    WriteListFiles(Data());
+    const std::string path = Data() + "\\" + c.file;
+    DeleteFileA(path.c_str());
+    if (c.text.empty()) {
+      CreateDirectoryA(path.c_str(), nullptr);
+    } else {
+      test::WriteFile(path, c.text);
+    }
+    const std::vector<std::string> before = ListFileBytes(Data());
+    auto w = Start();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, c.question);
+    EXPECT_EQ(boxes_[0].title, "検索リスト");
+    EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(w->LiveList.FolderList.size(), 0u);
+    EXPECT_EQ(w->LiveList.FileList.size(), 0u);
+    EXPECT_EQ(win::WindowText(w->StaticText1), " Folder:   File: ");
+    CloseWindow(w);
+    EXPECT_TRUE(ListFilesUnchanged(Data(), before));
+    if (c.text.empty()) {
+      EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    }
+  }
+}
+
+// A settings file or count file that is a folder or a sparse 100 GB file
+// gives no message and a correct window: default settings, counts computed
+// from the list. Neither stand-in is written over at close.
+TEST_F(FrameTest, UnusableSettingsAndCountFilesFallBackQuietly) {
+  struct Case {
+    const char* file;
+    bool folder;  // else a sparse 100 GB file
+  } cases[] = {
+      {"searchdata.ini", true},
+      {"searchdata.ini", false},
+      {"folderdat.txt", false},
+      {"filedat.txt", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.folder ? " folder" : " huge"));
+    folder_ = test::FreshFolder("unusable") + "\\";
+    boxes_.clear();
+    CreateDirectoryA(Data().c_str(), nullptr);
+    WriteListFiles(Data());
+    test::WriteFile(Data() + "\\searchdata.ini", "[DATA]\r\nmax=200\r\n");
+    // Counts that would be wrong if they were searched with: the window must
+    // compute them itself when it cannot read the file.
+    const std::string path = Data() + "\\" + c.file;
+    DeleteFileA(path.c_str());
+    if (c.folder) {
+      ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    } else {
+      ASSERT_TRUE(test::MakeSparseFile(path, test::kHugeFileBytes));
+    }
+    auto w = Start();
+    EXPECT_TRUE(boxes_.empty());
+    const bool settings = std::string(c.file) == "searchdata.ini";
+    EXPECT_EQ(w->Settings.max, settings ? 1000 : 200);
+    EXPECT_EQ(win::WindowText(w->StaticText1), " Folder: 1,234  File: 2");
+    EXPECT_EQ(w->FolderCounts.countOf('C'), 1234u);
+    EXPECT_EQ(w->FileCounts.countOf('C'), 2u);
+    CloseWindow(w);
+    WIN32_FILE_ATTRIBUTE_DATA attr{};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attr));
+    if (c.folder) {
+      EXPECT_NE(attr.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+      RemoveDirectoryA(path.c_str());
+    } else {
+      EXPECT_EQ((static_cast<long long>(attr.nFileSizeHigh) << 32) | attr.nFileSizeLow,
+                test::kHugeFileBytes);
+      DeleteFileA(path.c_str());
+    }
+  }
+}
+
 TEST_F(FrameTest, ChangedListIsSavedAtClose) {
   CreateDirectoryA(Data().c_str(), nullptr);
   WriteListFiles(Data());

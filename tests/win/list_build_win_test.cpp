@@ -165,6 +165,37 @@ TEST_F(ListBuildTest, StartUpPromptBuildsAllDrives) {
   EXPECT_TRUE(w->SearchNewMenu->Enabled());
 }
 
+// A damaged list is offered a new build as at a first start; answered Yes,
+// the new list is built and, at close, saved over the damaged files.
+TEST_F(ListBuildTest, DamagedListIsReplacedByANewBuild) {
+  answer_ = IDYES;
+  CreateDirectoryA((folder_ + "data").c_str(), nullptr);
+  const std::string d = folder_ + "data\\";
+  test::WriteFile(d + "sach.txt", "C:\r\nC:\\old\r\n");
+  test::WriteFile(d + "sachinfo1.txt", std::string(kRootInfoLine) + "\r\n");  // a line short
+  test::WriteFile(d + "sachfile.txt", "1=old.txt\r\n");
+  test::WriteFile(d + "sachinfo2.txt", "2003/07/14 09:052003/07/14 09:05101\r\n");
+  StartOptions o;
+  o.programFolder = folder_;
+  o.launcherFolder = folder_ + "no-launcher";
+  auto w = std::make_unique<TVemkoSearcher>(o);
+  w->Show(SW_SHOWNOACTIVATE);
+  test::Pump();
+  ASSERT_EQ(asked_.size(), 1u);
+  EXPECT_EQ(
+      asked_[0],
+      "検索リスト|検索リストが壊れています（sachinfo1.txt: 行数が sach.txt と一致しません）。\n"
+      "新しく作成しますか？");
+  ASSERT_TRUE(WaitForBuild(*w));
+  EXPECT_TRUE(HasFolder(w->LiveList, "E:\\lbwin"));
+  SendMessageA(w->Handle(), WM_CLOSE, 0, 0);
+  w.reset();
+  SearchList saved;
+  ASSERT_TRUE(LoadListFiles(folder_ + "data", saved));
+  EXPECT_TRUE(HasFolder(saved, "E:\\lbwin"));
+  EXPECT_FALSE(HasFolder(saved, "C:\\old"));
+}
+
 TEST_F(ListBuildTest, WindowWhileABuildRuns) {
   struct Case {
     bool upmode;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "app/settings.h"
 #include "results/row_text.h"
@@ -378,9 +379,19 @@ int RunFind(const std::vector<std::string>& args, const std::string& defaultData
   }
   const std::string folder = o.dataFolder.empty() ? defaultDataFolder : o.dataFolder;
 
+  // A settings or count file that cannot be used (a folder, a pipe, a file
+  // of implausible size) does not stop the search: the settings take their
+  // defaults and the counts are computed from the list, each with a note.
   Settings settings;
   std::string ini;
-  if (ReadWholeFile(DataFilePath(folder, kSettingsFileName), ini)) settings = ParseSettingsText(ini);
+  const std::string iniPath = DataFilePath(folder, kSettingsFileName);
+  const FileCheck iniCheck = ReadDataFile(iniPath, kSmallFileLimit, ini);
+  if (iniCheck == FileCheck::Ok) {
+    settings = ParseSettingsText(ini);
+  } else if (iniCheck != FileCheck::Missing) {
+    err += "filvex-find: note: " + iniPath + ": " + FileCheckText(iniCheck) +
+           "; default settings used\n";
+  }
   SearchQuery& q = o.query;
   q.hitLimit = o.maxGiven ? o.max : settings.max;
   q.maxstop = settings.maxstop && !o.maxstopOff;
@@ -394,9 +405,29 @@ int RunFind(const std::vector<std::string>& args, const std::string& defaultData
   if (loaded.recovery != ListRecovery::None) {
     err += "filvex-find: " + RecoveryNote(loaded.recovery) + "\n";
   }
-  if (loaded.outcome != ListLoadOutcome::Loaded) {
-    err += "filvex-find: " + loaded.reason + "\n";
-    return kFindUsageError;
+  switch (loaded.outcome) {
+    case ListLoadOutcome::Loaded:
+      break;
+    case ListLoadOutcome::Damaged:
+      err += "filvex-find: " + loaded.reason + "\n(build a new list in Filvex)\n";
+      return kFindUsageError;
+    case ListLoadOutcome::NoList:
+    case ListLoadOutcome::Busy:
+      err += "filvex-find: " + loaded.reason + "\n";
+      return kFindUsageError;
+  }
+  if (!loaded.countsUsable()) {
+    // Counts that are missing or cannot be used would make a drive-restricted
+    // search skip entries: they are computed from the list instead.
+    const std::pair<const char*, FileCheck> checks[] = {
+        {ListFileNames::kFolderCounts, loaded.folderCounts},
+        {ListFileNames::kFileCounts, loaded.fileCounts}};
+    for (const auto& [name, check] : checks) {
+      if (check == FileCheck::Ok || check == FileCheck::Missing) continue;
+      err += "filvex-find: note: " + DataFilePath(folder, name) + ": " + FileCheckText(check) +
+             "; drive counts computed from the list\n";
+    }
+    CountEntriesPerDrive(list, folderCounts, fileCounts);
   }
 
   HitList hits;
