@@ -20,9 +20,9 @@ ListLoadResult TVemkoSearcher::LoadSearchList() {
   // when another window saves meanwhile.
   const ListLoadResult loaded = LoadListStore(DataFolder, LiveList, FolderCounts, FileCounts);
   if (loaded.outcome == ListLoadOutcome::Loaded && !loaded.countsUsable()) {
-    // The count files are missing or could not be used: a drive-restricted
-    // search skips whole drives by these counts, so they are computed from
-    // the list.
+    // The count files are missing or could not be used: they are computed
+    // from the list, so that the next save writes sound ones. (A search
+    // finds the drive blocks from the list itself and does not read them.)
     CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
   }
   ShowListInfo();

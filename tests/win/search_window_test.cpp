@@ -904,7 +904,8 @@ TEST_F(SearchWindowTest, KeystrokesDuringScanLeaveOnlyLastQueryHits) {
   q.hitLimit = 100000;
   q.maxstop = false;
   filvex::HitList expected;
-  const ScanResult r = ScanSearchList(w->LiveList, q, expected, nullptr, {w->FolderIconIndex, w->FileIconIndex});
+  const ScanResult r =
+      ScanSearchList(w->LiveList, q, expected, nullptr, {w->FolderIconIndex, w->FileIconIndex});
   SortHitList(expected, kColumnName, true);
   ASSERT_GT(expected.size(), 0u);
   ASSERT_EQ(w->HitList.size(), expected.size());
