@@ -140,7 +140,7 @@ TEST_F(ListStoreWindowTest, SecondWindowLoadingDuringASaveNeverShowsAMix) {
     if (step == "flush folder (complete)") committing = false;
     if (committing) return true;
     const bool done = step == "flush folder (complete)" || step == "remove leftovers";
-    EXPECT_TRUE(second->LoadSearchList()) << step;
+    EXPECT_EQ(second->LoadSearchList().outcome, ListLoadOutcome::Loaded) << step;
     EXPECT_EQ(FolderLinesText(second->LiveList.FolderList), done ? newText : oldText) << step;
     EXPECT_EQ(DriveCountsText(second->FolderCounts), done ? "C=3\r\n" : "C=2\r\n") << step;
     ++loads;
