@@ -309,7 +309,7 @@ TEST_F(SearchPanelTest, ArrowPressEndsWhenTheMouseIsTakenAway) {
   Click(w->CheckBox10);
   ASSERT_TRUE(WaitForSearch(*w));
   RECT rc;
-  GetClientRect(w->UpDown3, &rc);
+  GetClientRect(w->UpDown2, &rc);
   for (bool cancelMode : {false, true}) {
     SCOPED_TRACE(cancelMode ? "cancel mode" : "capture taken");
     SendMessageA(w->UpDown2, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rc.right / 2, 2));
