@@ -170,7 +170,13 @@ void TVemkoSearcher::ListBuildDone() {
     EnableWindow(Panel2, TRUE);
   }
   ShowProgressStrip(false);
-  if (BuildCancelled.load() != 0) return;
+  if (BuildCancelled.load() != 0) {
+    // The hidden -search start has no user to stop or retry it: a build that
+    // failed still ends the program, or it would wait unseen for ever. The
+    // stored list stays as it was.
+    if (!ShowMainForm) Close();
+    return;
+  }
   CountEntriesPerDrive(LiveList, FolderCounts, FileCounts);
   ListDirty = 1;
   // Saved at once, not only at close: a list that took minutes to build is

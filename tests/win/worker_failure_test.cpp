@@ -183,5 +183,31 @@ TEST_F(WorkerFailureTest, FailedBuildShowsAnErrorAndKeepsTheList) {
   }
 }
 
+TEST_F(WorkerFailureTest, FailedHiddenBuildStillClosesTheProgram) {
+  // The -search start of a copy inside the launcher's folder: no window, no
+  // user. A build that fails must still end the program.
+  folder_ = test::FreshFolder("failure-hidden") + "\\";
+  const std::string program = folder_ + "Vemko\\Trelquin\\";
+  CreateDirectoryA((folder_ + "Vemko").c_str(), nullptr);
+  CreateDirectoryA(program.c_str(), nullptr);
+  StartOptions o;
+  o.programFolder = program;
+  o.launcherFolder = folder_ + "no-launcher";
+  o.args = {"-search"};
+  SetBuildFaultForTests([] { throw std::runtime_error("disk fault"); });
+  auto w = std::make_unique<TVemkoSearcher>(o);
+  const HWND wnd = w->Handle();
+  for (int i = 0; i < 6000 && IsWindow(wnd); ++i) {
+    test::Pump();
+    Sleep(10);
+  }
+  EXPECT_FALSE(IsWindow(wnd));
+  // The failure is still told (a late box of an earlier case may repeat it).
+  for (const std::string& t : BoxReader::texts)
+    EXPECT_EQ(t, "検索リストの作成中にエラーが発生しました: disk fault。検索リストは変更されていません。");
+  // Nothing half-built was written.
+  EXPECT_FALSE(FileExists(program + "data\\sach.txt"));
+}
+
 }  // namespace
 }  // namespace filvex
