@@ -12,6 +12,7 @@
 #include "app/controls_win.h"
 #include "app/vemko_searcher_win.h"
 #include "platform/window_text.h"
+#include "results/my_list_view_win.h"
 
 namespace filvex {
 namespace {
@@ -583,6 +584,7 @@ void TVemkoSearcher::CreateFilterPanel() {
     SendMessageA(updown, UDM_SETRANGE32, 1, 1024);
     SendMessageA(updown, UDM_SETPOS32, 0, 1);
   }
+  HookSizeArrows();
   for (HWND c : {ComboBox1, DateTimePicker1, DateTimePicker2, ComboBox2, NumberEdit2, UpDown2,
                  ComboBox3, NumberEdit3, UpDown3, ComboBox4}) {
     EnableWindow(c, FALSE);
@@ -611,10 +613,12 @@ void TVemkoSearcher::CreateResultList() {
     const char* caption;
     int width;
     int format;
+    int minWidth, maxWidth;  // 0: no limit
   };
-  const Column columns[] = {{"名前", 250, LVCFMT_LEFT},         {"サイズ", 63, LVCFMT_RIGHT},
-                            {"作成日", dateWidth, LVCFMT_LEFT}, {"属性と状態", 50, LVCFMT_LEFT},
-                            {"種類", 100, LVCFMT_LEFT},         {"パス", 100, LVCFMT_LEFT}};
+  const Column columns[] = {
+      {"名前", 250, LVCFMT_LEFT, 50, 0},        {"サイズ", 63, LVCFMT_RIGHT, 0, 0},
+      {"作成日", dateWidth, LVCFMT_LEFT, 0, 0}, {"属性と状態", 50, LVCFMT_LEFT, 20, 70},
+      {"種類", 100, LVCFMT_LEFT, 30, 0},        {"パス", 100, LVCFMT_LEFT, 50, 0}};
   for (int i = 0; i < 6; ++i) {
     LVCOLUMNA col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
@@ -623,6 +627,11 @@ void TVemkoSearcher::CreateResultList() {
     col.pszText = const_cast<char*>(columns[i].caption);
     col.iSubItem = i;
     SendMessageA(ListView1, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+  // A column dragged narrower or wider than its limits stops at them.
+  if (TMyListView* view = TMyListView::Attach(ListView1)) {
+    for (int i = 0; i < 6; ++i)
+      view->SetColumnWidthLimits(i, columns[i].minWidth, columns[i].maxWidth);
   }
 }
 

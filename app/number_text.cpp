@@ -13,6 +13,15 @@ std::string WholeSizeText(uint64_t bytes) {
   return std::to_string(whole) + kUnits[unit];
 }
 
+std::string SizeBoundsText(uint64_t low, int lowUnit, bool range, uint64_t high, int highUnit) {
+  auto bound = [](uint64_t number, int unit) {
+    return WholeSizeText(number * (unit == 1 ? 1024 : 1) * 1024);
+  };
+  std::string text = bound(low, lowUnit);
+  if (range) text += " ～ " + bound(high, highUnit);
+  return text;
+}
+
 bool ParseHitLimitText(std::string_view text, long long* value) {
   std::string kept;
   kept.reserve(text.size());
@@ -21,6 +30,12 @@ bool ParseHitLimitText(std::string_view text, long long* value) {
     kept += text[i];
   }
   return ParseWholeInt(kept, value);
+}
+
+int TypedHitLimit(std::string_view text, int previous) {
+  long long typed = previous;
+  if (!ParseHitLimitText(text, &typed)) typed = previous;
+  return ClampHitLimit(typed);
 }
 
 }  // namespace filvex

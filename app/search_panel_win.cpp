@@ -30,9 +30,55 @@ std::string SelectedText(HWND combo) {
   return text;
 }
 
-constexpr int kRangeItem = 2;  // "範囲"
+constexpr int kRangeItem = 2;                  // "範囲"
+constexpr UINT_PTR kArrowSubclassId = 0x5544;  // "UD"
+
+void SetArrowStep(HWND updown, UINT step) {
+  UDACCEL accel{0, step};
+  SendMessageA(updown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+}
+
+// Sees the mouse on the arrows of a size number around the up-down
+// control's own handling. The press is known before the control makes its
+// first step (so that step's number change already starts no search); the
+// larger step applies from the repeats on, so a single click still steps by 1.
+LRESULT CALLBACK SizeArrowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                               DWORD_PTR ref) {
+  auto* window = reinterpret_cast<TVemkoSearcher*>(ref);
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, &SizeArrowProc, id);
+  const bool press = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+  if (press) window->SuppressSizeSearch = true;
+  const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
+  if (press) window->UpDown2MouseDown(wnd);
+  // The press ends with the button's release, and also when the control
+  // loses the mouse otherwise (another window takes it, Esc, a dialog): a
+  // press left on would keep the numbers from ever searching again.
+  if (msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE) {
+    window->UpDown2MouseUp(wnd);
+  }
+  return result;
+}
 
 }  // namespace
+
+void TVemkoSearcher::HookSizeArrows() {
+  for (HWND updown : {UpDown2, UpDown3}) {
+    SetWindowSubclass(updown, &SizeArrowProc, kArrowSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+void TVemkoSearcher::UpDown2MouseDown(HWND updown) {
+  // The number changes of a held arrow start no search, and after the first
+  // step the arrow steps by 16.
+  SuppressSizeSearch = true;
+  SetArrowStep(updown, 16);
+}
+
+void TVemkoSearcher::UpDown2MouseUp(HWND updown) {
+  if (!SuppressSizeSearch) return;
+  SetArrowStep(updown, 1);
+  SuppressSizeSearch = false;
+}
 
 bool TVemkoSearcher::SearchPanelCommand(HWND control, UINT code) {
   if (control == NumberEdit1) {
@@ -80,13 +126,8 @@ void TVemkoSearcher::NumberEdit1Change() {
   // A change typed by the user is read (every "," but a last one dropped); a
   // change written by the spin buttons was already applied to the limit.
   // Either way the limit is clamped and shown grouped by three ("#,000").
-  if (NumberEditFromUser) {
-    long long typed = 0;
-    if (ParseHitLimitText(win::WindowText(NumberEdit1), &typed)) {
-      Settings.max = ClampHitLimit(typed);
-    }
-  }
-  Settings.max = ClampHitLimit(Settings.max);
+  Settings.max = NumberEditFromUser ? TypedHitLimit(win::WindowText(NumberEdit1), Settings.max)
+                                    : ClampHitLimit(Settings.max);
   SetTextIfChanged(NumberEdit1, HitLimitText(Settings.max));
   NumberEditFromUser = true;
 }
@@ -129,13 +170,12 @@ void TVemkoSearcher::ComboBox2Change() {
 }
 
 void TVemkoSearcher::UpdateSizeText() {
-  auto boundText = [](HWND updown, HWND unitBox) {
-    const uint64_t position = static_cast<uint64_t>(SendMessageA(updown, UDM_GETPOS32, 0, 0));
-    const uint64_t unit = win::SelectedIndex(unitBox) == 1 ? 1024 : 1;
-    return WholeSizeText(position * unit * 1024);
+  auto position = [](HWND updown) {
+    return static_cast<uint64_t>(SendMessageA(updown, UDM_GETPOS32, 0, 0));
   };
-  std::string text = boundText(UpDown2, ComboBox3);
-  if (win::SelectedIndex(ComboBox2) == kRangeItem) text += " ～ " + boundText(UpDown3, ComboBox4);
+  const std::string text = SizeBoundsText(position(UpDown2), win::SelectedIndex(ComboBox3),
+                                          /*range=*/win::SelectedIndex(ComboBox2) == kRangeItem,
+                                          position(UpDown3), win::SelectedIndex(ComboBox4));
   SetWindowTextA(StaticText2, text.c_str());
 }
 

@@ -164,6 +164,13 @@ class TVemkoSearcher {
   // The filter panel's size text (StaticText2); left for the search panel's
   // size rules.
   void UpdateSizeText();
+  // A mouse press on an arrow of UpDown2 or UpDown3 and its end (the
+  // release, or the control losing the mouse): SuppressSizeSearch and the
+  // arrow's step of 16 last exactly that long.
+  void UpDown2MouseDown(HWND updown);
+  void UpDown2MouseUp(HWND updown);
+  // Lets the two handlers above see the mouse on the arrows.
+  void HookSizeArrows();
   int HitLimit() const { return Settings.max; }
   // Routes a control notification of the search panel to its handler.
   bool SearchPanelCommand(HWND control, UINT code);

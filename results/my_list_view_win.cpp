@@ -51,6 +51,39 @@ void TMyListView::SetColumnImageList(HIMAGELIST images) {
   SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
 }
 
+void TMyListView::SetColumnWidthLimits(int column, int minWidth, int maxWidth) {
+  if (column < 0) return;
+  if (static_cast<size_t>(column) >= limits_.size())
+    limits_.resize(static_cast<size_t>(column) + 1);
+  limits_[static_cast<size_t>(column)] = {minWidth > 0 ? minWidth : 0, maxWidth > 0 ? maxWidth : 0};
+  const int width = ListView_GetColumnWidth(listView_, column);
+  const int limited = LimitedWidth(column, width);
+  if (limited != width) ListView_SetColumnWidth(listView_, column, limited);
+}
+
+int TMyListView::LimitedWidth(int column, int width) const {
+  if (column < 0 || static_cast<size_t>(column) >= limits_.size()) return width;
+  const WidthLimits& l = limits_[static_cast<size_t>(column)];
+  if (l.maxWidth > 0 && width > l.maxWidth) width = l.maxWidth;
+  if (l.minWidth > 0 && width < l.minWidth) width = l.minWidth;
+  return width;
+}
+
+bool TMyListView::LimitWidthChange(const NMHEADERA& change) {
+  if (settingLimitedWidth_ || !change.pitem || !(change.pitem->mask & HDI_WIDTH)) return false;
+  const int limited = LimitedWidth(change.iItem, change.pitem->cxy);
+  if (limited == change.pitem->cxy) return false;
+  // The header stores the width it was asked for, not one changed in the
+  // notification: the change is refused and the limited width set through
+  // the list view, which keeps its own column sizes in step with the header.
+  settingLimitedWidth_ = true;
+  if (ListView_GetColumnWidth(listView_, change.iItem) != limited) {
+    ListView_SetColumnWidth(listView_, change.iItem, limited);
+  }
+  settingLimitedWidth_ = false;
+  return true;
+}
+
 void TMyListView::HookHeader() {
   // The header is a window of the common controls, usually a Unicode one:
   // its procedure is replaced and called in its own character set, so no
@@ -102,6 +135,16 @@ LRESULT CALLBACK TMyListView::ListProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
     RemovePropA(wnd, kOwnerProp);
     delete self;
     return DefSubclassProc(wnd, msg, wp, lp);
+  }
+  if (msg == WM_NOTIFY) {
+    // The header tells its parent, the list view, before a width changes.
+    // Both character sets: the width is at the same place in either.
+    const auto* change = reinterpret_cast<const NMHEADERA*>(lp);
+    if (change->hdr.hwndFrom == self->header_ &&
+        (change->hdr.code == HDN_ITEMCHANGINGA || change->hdr.code == HDN_ITEMCHANGINGW) &&
+        self->LimitWidthChange(*change)) {
+      return TRUE;
+    }
   }
   const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
   if (msg == WM_SIZE && self->OnResize) self->OnResize();

@@ -7,12 +7,17 @@
 // as that window: it replaces the header's window procedure with its own
 // (which passes every message on) and puts the previous one back when the
 // list view is destroyed, then deletes itself.
+//
+// Columns may carry width limits: a width asked of a column outside its
+// limits (by a drag of a column edge, a double-click on it, or a program's
+// call) is refused and the nearest limit is set instead.
 
 #include <windows.h>
 // The other system headers build on the types of windows.h.
 #include <commctrl.h>
 
 #include <functional>
+#include <vector>
 
 namespace filvex {
 
@@ -31,6 +36,12 @@ class TMyListView {
   // Gives the header the image list, unless it already has that one.
   void SetColumnImageList(HIMAGELIST images);
 
+  // Keeps a column's width between minWidth and maxWidth (0: no limit on
+  // that side). The present width is brought inside the limits at once.
+  void SetColumnWidthLimits(int column, int minWidth, int maxWidth);
+  // The width a column takes when `width` is asked of it.
+  int LimitedWidth(int column, int width) const;
+
   // Raised after the header lost the mouse capture (the end of a drag of a
   // column edge or a column); nothing is raised when it is empty.
   std::function<void()> OnCmChange;
@@ -48,6 +59,16 @@ class TMyListView {
   static LRESULT CALLBACK ListProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                    DWORD_PTR self);
   static LRESULT CALLBACK HeaderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // A header's width change about to happen; true when it is refused and the
+  // limited width was set in its place.
+  bool LimitWidthChange(const NMHEADERA& change);
+
+  struct WidthLimits {
+    int minWidth = 0;
+    int maxWidth = 0;
+  };
+  std::vector<WidthLimits> limits_;  // by column
+  bool settingLimitedWidth_ = false;
 
   HWND listView_ = nullptr;
   HWND header_ = nullptr;

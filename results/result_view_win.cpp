@@ -36,10 +36,10 @@ constexpr int kIconViewButtonTop = 25;
 // The list view with its header hook, attached at the first use; the rows'
 // cut and overlay states are asked of the window from then on.
 TMyListView* ResultList(TVemkoSearcher& w) {
-  TMyListView* view = TMyListView::Of(w.ListView1);
-  if (view) return view;
-  view = TMyListView::Attach(w.ListView1);
-  if (!view) return nullptr;
+  // Attached when the columns are made (for their width limits); the rest is
+  // set up here once.
+  TMyListView* view = TMyListView::Attach(w.ListView1);
+  if (!view || view->OnResize) return view;
   ListView_SetCallbackMask(w.ListView1, LVIS_CUT | LVIS_OVERLAYMASK);
   view->OnResize = [&w] { ListView1Resize(w); };
   return view;

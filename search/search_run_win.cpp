@@ -256,15 +256,9 @@ void TVemkoSearcher::SearchTrigger(HWND control, UINT code) {
     return;
   }
   if (control == UpDown2 || control == UpDown3) {
-    if (code == UDN_DELTAPOS && !SuppressSizeSearch && GetKeyState(VK_LBUTTON) < 0) {
-      SuppressSizeSearch = true;
-      UDACCEL fast{0, 16};
-      SendMessageA(control, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&fast));
-    } else if (code == NM_RELEASEDCAPTURE && SuppressSizeSearch) {
-      SuppressSizeSearch = false;
-      UDACCEL single{0, 1};
-      SendMessageA(control, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&single));
-    }
+    // The press of an arrow is followed by the window's own mouse handlers
+    // (search panel); the control's notice of its end is one more end.
+    if (code == NM_RELEASEDCAPTURE) UpDown2MouseUp(control);
     return;
   }
   if (control == DateTimePicker1 || control == DateTimePicker2) {

@@ -60,5 +60,61 @@ TEST(NumberText, WholeSizeTextPicksLargestUnit) {
   }
 }
 
+TEST(NumberText, SizeBoundsShowWholeUnits) {
+  struct Case {
+    uint64_t low;
+    int lowUnit;
+    bool range;
+    uint64_t high;
+    int highUnit;
+    const char* text;
+  };
+  const Case cases[] = {
+      {1, 0, false, 1, 0, "1KB"},
+      {16, 0, false, 1, 0, "16KB"},
+      {1023, 0, false, 1, 0, "1023KB"},
+      {1024, 0, false, 1, 0, "1MB"},  // 1024 of a unit is 1 of the next
+      {2, 1, false, 1, 0, "2MB"},
+      {1024, 1, false, 1, 0, "1GB"},
+      {1000, 1, false, 1, 0, "1000MB"},
+      {1, 0, true, 1, 0, "1KB ～ 1KB"},
+      {5, 1, true, 1024, 0, "5MB ～ 1MB"},
+      {1024, 1, true, 1024, 1, "1GB ～ 1GB"},
+      {3, 0, false, 1024, 1, "3KB"},  // the second bound only for a range
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(SizeBoundsText(c.low, c.lowUnit, c.range, c.high, c.highUnit), c.text);
+  }
+}
+
+TEST(NumberText, TypedHitLimitClampsOrKeepsPrevious) {
+  // What the hit-limit box does with a typed text: a number is clamped to
+  // 100-100,000, anything else keeps the limit it had.
+  struct Case {
+    const char* text;
+    int before;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"250000", 1000, "100,000"},
+      {"250,000", 1000, "100,000"},
+      {"5", 1000, "100"},
+      {"1000,", 2500, "2,500"},
+      {"2,500", 1000, "2,500"},
+      {" 3000 ", 1000, "3,000"},
+      {"-7", 500, "100"},
+      {"99999999999999999999999", 500, "100,000"},
+      {"", 700, "700"},
+      {"1.5", 700, "700"},
+      {"100000", 100, "100,000"},
+      {"12345", 100, "12,345"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(HitLimitText(TypedHitLimit(c.text, c.before)), c.shown);
+  }
+}
+
 }  // namespace
 }  // namespace filvex

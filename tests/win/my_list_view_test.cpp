@@ -73,5 +73,63 @@ TEST(MyListView, HeaderHookRaisesAfterCaptureAndIsUndoneOnDestroy) {
   ImageList_Destroy(images);
 }
 
+// Drags the right edge of a header item by dx, as the mouse does.
+void DragColumnEdge(HWND header, int column, int dx) {
+  RECT item{};
+  SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&item));
+  const int y = (item.top + item.bottom) / 2;
+  SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.right - 1, y));
+  SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(item.right - 1 + dx / 2, y));
+  SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(item.right - 1 + dx, y));
+  SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(item.right - 1 + dx, y));
+}
+
+TEST(MyListView, ColumnWidthsStayWithinTheirLimits) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | WS_VISIBLE | LVS_REPORT, 0, 0, 600,
+                              200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(list, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.cx = i == 1 ? 100 : 80;
+    col.pszText = const_cast<char*>("c");
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+  TMyListView* view = TMyListView::Attach(list);
+  ASSERT_NE(view, nullptr);
+  view->SetColumnWidthLimits(0, 50, 0);
+  view->SetColumnWidthLimits(1, 20, 70);  // 100 is brought down at once
+  EXPECT_EQ(ListView_GetColumnWidth(list, 1), 70);
+  EXPECT_EQ(view->LimitedWidth(2, 5), 5);  // no limits
+  EXPECT_EQ(view->LimitedWidth(9, 5), 5);  // no such column
+
+  HWND header = view->GetColumnHandle();
+  struct Case {
+    bool drag;  // a drag of the edge by `change`, else a program's call of `change`
+    int column, change, width;
+  };
+  const Case cases[] = {
+      {true, 0, -60, 50}, {true, 0, 40, 90},    {true, 1, 30, 70}, {true, 1, -45, 25},
+      {true, 1, -20, 20}, {true, 2, -70, 10},   {false, 0, 3, 50}, {false, 1, 500, 70},
+      {false, 1, 33, 33}, {false, 2, 400, 400},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.drag << " " << c.column << " " << c.change);
+    if (c.drag) {
+      DragColumnEdge(header, c.column, c.change);
+    } else {
+      ListView_SetColumnWidth(list, c.column, c.change);
+    }
+    EXPECT_EQ(ListView_GetColumnWidth(list, c.column), c.width);
+    HDITEMA item{};
+    item.mask = HDI_WIDTH;
+    SendMessageA(header, HDM_GETITEMA, c.column, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(item.cxy, c.width);  // the header agrees with the list view
+  }
+  DestroyWindow(list);
+}
+
 }  // namespace
 }  // namespace filvex
