@@ -533,6 +533,14 @@ LRESULT TVemkoSearcher::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
+      if (ListMaintenanceRunning) {
+        // Served from inside a maintenance command's loop (the launcher
+        // watch, a companion): closing now would save and free the list
+        // under the command. It is stopped, and the close follows it.
+        SearchStopFlag.store(1);
+        CloseAfterMaintenance = 1;
+        return 0;
+      }
       if (FormCloseQuery()) DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:

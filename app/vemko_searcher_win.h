@@ -220,6 +220,9 @@ class TVemkoSearcher {
   // Set while a maintenance command changes the live set or the rows: no
   // search and no build may start from the messages it serves meanwhile.
   uint8_t ListMaintenanceRunning = 0;
+  // A close asked for while a maintenance command ran: the command is
+  // stopped, and the window closes once it has returned.
+  uint8_t CloseAfterMaintenance = 0;
 
   // ---- search run (search/search_run_win.cpp) ----------------------------
   // trigger: the control (or menu item window-less: nullptr) whose change

@@ -77,6 +77,10 @@ class MaintenanceScope {
   ~MaintenanceScope() {
     w_.SearchStopFlag.store(1);
     w_.ListMaintenanceRunning = 0;
+    if (w_.CloseAfterMaintenance) {
+      w_.CloseAfterMaintenance = 0;
+      w_.Close();  // posted: runs once the command has returned
+    }
   }
 
  private:

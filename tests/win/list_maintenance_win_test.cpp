@@ -286,6 +286,28 @@ TEST_F(MaintenanceWindowTest, CancelledRemovalKeepsTheList) {
   EXPECT_EQ(w->SearchStopFlag.load(), 1);
 }
 
+TEST_F(MaintenanceWindowTest, CloseDuringRemovalWaitsForItAndKeepsTheList) {
+  auto w = Start();
+  Search(*w, "txt");
+  Select(*w, {base_ + "\\keep\\a.txt"});
+  const HWND wnd = w->Handle();
+  // A close arrives while the removal serves messages (as the launcher
+  // watch's close does): the window must outlive the command.
+  TMsgCanselDlg::SetShowHookForTests(
+      [wnd](TMsgCanselDlg&) { PostMessageA(wnd, WM_CLOSE, 0, 0); });
+  w->RemoveSelectedEntriesInDialog();
+  TMsgCanselDlg::SetShowHookForTests(nullptr);
+  ASSERT_TRUE(IsWindow(wnd));
+  EXPECT_EQ(w->LiveList.FileList.size(), files_.size());
+  EXPECT_EQ(w->ListDirty, 0);
+  // Then it closes.
+  for (int i = 0; i < 500 && IsWindow(wnd); ++i) {
+    test::Pump();
+    Sleep(2);
+  }
+  EXPECT_FALSE(IsWindow(wnd));
+}
+
 TEST_F(MaintenanceWindowTest, ProgressDialogTurnsItsIndicatorAndCancels) {
   auto w = Start();
   std::atomic<uint8_t> stop{0};
