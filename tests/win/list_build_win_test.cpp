@@ -16,6 +16,7 @@
 #include "searchlist/list_store.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
+#include "tests/win/window_test_util.h"
 
 namespace filvex {
 namespace {
@@ -93,13 +94,7 @@ class ListBuildTest : public ::testing::Test {
                     std::string("[DATA]\r\nupmode=") + (upmode ? "1" : "0") + "\r\n");
     if (withListFiles) {
       const std::string d = folder_ + "data\\";
-      test::WriteFile(d + "sach.txt", "C:\r\nC:\\old\r\n");
-      test::WriteFile(d + "sachinfo1.txt",
-                      std::string(kRootInfoLine) + "\r\n2003/07/14 09:052003/07/14 09:0520\r\n");
-      test::WriteFile(d + "sachfile.txt", "1=old.txt\r\n");
-      test::WriteFile(d + "sachinfo2.txt", "2003/07/14 09:052003/07/14 09:05101\r\n");
-      test::WriteFile(d + "folderdat.txt", "C=2\r\n");
-      test::WriteFile(d + "filedat.txt", "C=1\r\n");
+      test::WriteSmallStoredList(d);
     }
     StartOptions o;
     o.programFolder = folder_;

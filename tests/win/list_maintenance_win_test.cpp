@@ -19,23 +19,13 @@
 #include "searchlist/maintenance_dlg_win.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
+#include "tests/win/window_test_util.h"
 
 namespace filvex {
 namespace {
 
 constexpr const char* kInfo = "2020/01/01 00:002020/02/02 00:0010";
 constexpr const char* kFileInfo = "2020/01/01 00:002020/02/02 00:00201";
-
-::testing::AssertionResult WaitForSearch(TVemkoSearcher& w) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    test::Pump();
-    if (w.SearchStopFlag.load() == 1 && (!w.SearchThread || w.SearchThread->Finished()))
-      return ::testing::AssertionSuccess();
-    if (GetTickCount() - start > 120000) return ::testing::AssertionFailure() << "no end";
-    Sleep(1);
-  }
-}
 
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA d;
@@ -120,10 +110,10 @@ class MaintenanceWindowTest : public ::testing::Test {
 
   static void Search(TVemkoSearcher& w, const std::string& text, const std::string& drives = "") {
     SetWindowTextA(w.Edit3, drives.c_str());
-    ASSERT_TRUE(WaitForSearch(w));
+    ASSERT_TRUE(test::WaitForSearch(w));
     SetWindowTextA(w.Edit1, "");
     SetWindowTextA(w.Edit1, text.c_str());
-    ASSERT_TRUE(WaitForSearch(w));
+    ASSERT_TRUE(test::WaitForSearch(w));
   }
 
   static std::vector<std::string> RowPaths(const TVemkoSearcher& w) {
@@ -187,7 +177,7 @@ TEST_F(MaintenanceWindowTest, CleaningEmptiesExactlyTheDeletedFoldersAndSaysHowM
             (std::vector<std::string>{cFolder_ + "\\c1.txt", base_ + "\\keep\\a.txt",
                                       base_ + "\\keep\\b.txt", base_ + "\\keep\\z.txt"}));
   EXPECT_EQ(w->ListDirty, 1);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->HitList.size(), 4u) << "the search ran again";
 
   // A drive-restricted search after the cleaning finds every hit of that

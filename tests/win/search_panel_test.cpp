@@ -23,6 +23,7 @@
 #include "results/row_text.h"
 #include "searchlist/list_files.h"
 #include "tests/win/win_test_util.h"
+#include "tests/win/window_test_util.h"
 
 namespace filvex {
 namespace {
@@ -31,20 +32,6 @@ namespace {
 // name column's caption with its hit count, so the sentinel tells whether one
 // ran.
 constexpr char kNoSearchMark[] = "-";
-
-::testing::AssertionResult WaitForSearch(TVemkoSearcher& w) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    test::Pump();
-    if (w.SearchStopFlag.load() == 1 && (!w.SearchThread || w.SearchThread->Finished())) {
-      return ::testing::AssertionSuccess();
-    }
-    if (GetTickCount() - start > 120000) {
-      return ::testing::AssertionFailure() << "the search did not end";
-    }
-    Sleep(1);
-  }
-}
 
 void ChooseItem(TVemkoSearcher& w, HWND combo, int item) {
   SendMessageA(combo, CB_SETCURSEL, item, 0);
@@ -125,7 +112,7 @@ class SearchPanelTest : public ::testing::Test {
     if (show) w->Show(SW_SHOWNOACTIVATE);
     test::Pump();
     SetWindowTextA(w->Edit1, "txt");
-    EXPECT_TRUE(WaitForSearch(*w));
+    EXPECT_TRUE(test::WaitForSearch(*w));
     EXPECT_TRUE(boxes_.empty());
     return w;
   }
@@ -165,7 +152,7 @@ TEST_F(SearchPanelTest, FilterChangesStartSearchesAndLimitChangesDoNot) {
     SCOPED_TRACE(s.what);
     w->SetListColumnCaption(kColumnName, kNoSearchMark);
     s.act(*w);
-    ASSERT_TRUE(WaitForSearch(*w));
+    ASSERT_TRUE(test::WaitForSearch(*w));
     EXPECT_EQ(w->ListColumnCaption(kColumnName) != kNoSearchMark, s.searches);
   }
   // The last filter: 3 KB to 2 MB.
@@ -178,7 +165,7 @@ TEST_F(SearchPanelTest, HiddenWindowRelationChangeNeitherSearchesNorShowsSize) {
   auto w = Start(/*show=*/false);
   w->SetListColumnCaption(kColumnName, kNoSearchMark);
   ChooseItem(*w, w->ComboBox2, 2);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->ListColumnCaption(kColumnName), kNoSearchMark);
   EXPECT_EQ(win::WindowText(w->StaticText2), "");
   ChooseItem(*w, w->ComboBox3, 1);  // a unit always rebuilds the text
@@ -204,7 +191,7 @@ TEST_F(SearchPanelTest, FilterBoxesEnableTheirControls) {
     ChooseItem(*w, w->ComboBox2, c.relation);
     SetBox(w->CheckBox9, c.date);
     SetBox(w->CheckBox10, c.size);
-    ASSERT_TRUE(WaitForSearch(*w));
+    ASSERT_TRUE(test::WaitForSearch(*w));
     for (HWND control : {w->ComboBox1, w->DateTimePicker1, w->DateTimePicker2}) {
       EXPECT_EQ(IsWindowEnabled(control) != FALSE, c.dateControls);
     }
@@ -241,21 +228,21 @@ TEST_F(SearchPanelTest, SizeTextFollowsUnitsAndRelationOnly) {
     ChooseItem(*w, w->ComboBox4, c.highUnit);
     ChooseItem(*w, w->ComboBox2, c.relation);
     ChooseItem(*w, w->ComboBox3, c.lowUnit);
-    ASSERT_TRUE(WaitForSearch(*w));
+    ASSERT_TRUE(test::WaitForSearch(*w));
     EXPECT_EQ(win::WindowText(w->StaticText2), c.text);
   }
   // The size filter is off: a unit still rebuilds the text; a number or the
   // size box does not.
   ASSERT_FALSE(win::IsChecked(w->CheckBox10));
   SendMessageA(w->UpDown2, UDM_SETPOS32, 0, 7);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(win::WindowText(w->StaticText2), "1023KB ～ 1GB");
   ChooseItem(*w, w->ComboBox3, 1);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(win::WindowText(w->StaticText2), "7MB ～ 1GB");
   SendMessageA(w->UpDown3, UDM_SETPOS32, 0, 9);
   Click(w->CheckBox10);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(win::WindowText(w->StaticText2), "7MB ～ 1GB");
 }
 
@@ -263,7 +250,7 @@ TEST_F(SearchPanelTest, HeldArrowStepsBy16AndSearchesNothingUntilTyped) {
   auto w = Start();
   Click(w->SpeedButton2);
   Click(w->CheckBox10);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   RECT rc;
   GetClientRect(w->UpDown2, &rc);
   const LPARAM upArrow = MAKELPARAM(rc.right / 2, 2);
@@ -279,14 +266,14 @@ TEST_F(SearchPanelTest, HeldArrowStepsBy16AndSearchesNothingUntilTyped) {
   SendMessageA(w->UpDown2, WM_LBUTTONUP, 0, upArrow);
   test::Pump();
   EXPECT_FALSE(w->SuppressSizeSearch);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->ListColumnCaption(kColumnName), kNoSearchMark);  // nor by the release
 
   // The keyboard's arrow steps by 1 and searches at once.
   const std::string before = win::WindowText(w->NumberEdit2);
   SendMessageA(w->NumberEdit2, WM_KEYDOWN, VK_UP, 0);
   EXPECT_EQ(std::stoi(win::WindowText(w->NumberEdit2)), std::stoi(before) + 1);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_NE(w->ListColumnCaption(kColumnName), kNoSearchMark);
 
   // The arrows stop at 1 and 1024.
@@ -298,7 +285,7 @@ TEST_F(SearchPanelTest, HeldArrowStepsBy16AndSearchesNothingUntilTyped) {
     EXPECT_EQ(win::WindowText(w->NumberEdit2), shown);
     EXPECT_FALSE(w->SuppressSizeSearch);
   }
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
 }
 
 TEST_F(SearchPanelTest, ArrowPressEndsWhenTheMouseIsTakenAway) {
@@ -307,7 +294,7 @@ TEST_F(SearchPanelTest, ArrowPressEndsWhenTheMouseIsTakenAway) {
   auto w = Start();
   Click(w->SpeedButton2);
   Click(w->CheckBox10);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   RECT rc;
   GetClientRect(w->UpDown2, &rc);
   for (bool cancelMode : {false, true}) {
@@ -324,12 +311,12 @@ TEST_F(SearchPanelTest, ArrowPressEndsWhenTheMouseIsTakenAway) {
     EXPECT_FALSE(w->SuppressSizeSearch);
     w->SetListColumnCaption(kColumnName, kNoSearchMark);
     SetWindowTextA(w->NumberEdit2, cancelMode ? "40" : "30");
-    ASSERT_TRUE(WaitForSearch(*w));
+    ASSERT_TRUE(test::WaitForSearch(*w));
     EXPECT_NE(w->ListColumnCaption(kColumnName), kNoSearchMark);
     const std::string before = win::WindowText(w->NumberEdit2);
     SendMessageA(w->NumberEdit2, WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(std::stoi(win::WindowText(w->NumberEdit2)), std::stoi(before) + 1);
-    ASSERT_TRUE(WaitForSearch(*w));
+    ASSERT_TRUE(test::WaitForSearch(*w));
   }
 }
 

@@ -25,29 +25,13 @@
 #include "searchlist/list_files.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
+#include "tests/win/window_test_util.h"
 #include "tools/filvex-find/run_find.h"
 
 namespace filvex {
 namespace {
 
 using Control = HWND TVemkoSearcher::*;
-
-// Serves the window until no search runs: the stop flag is back to 1 and the
-// worker (if one was started) has run its end handler. Never asserts a time;
-// the limit only keeps a broken search from hanging the run.
-::testing::AssertionResult WaitForSearch(TVemkoSearcher& w) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    test::Pump();
-    if (w.SearchStopFlag.load() == 1 && (!w.SearchThread || w.SearchThread->Finished())) {
-      return ::testing::AssertionSuccess();
-    }
-    if (GetTickCount() - start > 120000) {
-      return ::testing::AssertionFailure() << "the search did not end";
-    }
-    Sleep(1);
-  }
-}
 
 // The text of one cell, as the list view gives it to anybody who asks.
 std::string CellText(HWND list, int row, int column) {
@@ -248,7 +232,7 @@ class SearchWindowTest : public ::testing::Test {
   // Types into the name box and waits for the search it starts.
   static void Type(TVemkoSearcher& w, const std::string& text) {
     SetWindowTextA(w.Edit1, text.c_str());
-    ASSERT_TRUE(WaitForSearch(w));
+    ASSERT_TRUE(test::WaitForSearch(w));
   }
 
   // The console client's hits for the same data folder.
@@ -381,7 +365,7 @@ TEST_F(SearchWindowTest, TypedQueryShowsTheHitsOfTheRules) {
       win::SetChecked(box, on);
     }
     for (Control control : c.clicks) Click(w.get()->*control);
-    ASSERT_TRUE(WaitForSearch(*w));
+    ASSERT_TRUE(test::WaitForSearch(*w));
     w->Settings.recy = c.recy;
     SetWindowTextA(w->Edit3, c.drives);
     Type(*w, c.query);
@@ -473,7 +457,7 @@ TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
     SCOPED_TRACE(s.column);
     if (s.column < 0) {
       Click(w->SpeedButton3);
-      ASSERT_TRUE(WaitForSearch(*w));
+      ASSERT_TRUE(test::WaitForSearch(*w));
     } else {
       ClickColumn(*w, s.column);
     }
@@ -505,7 +489,7 @@ TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
   EXPECT_FALSE(IsReportView(w->ListView1));
   SetSortImage(*w, 1, -1);
   Click(w->SpeedButton3);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SortColumn, 1);
   Click(w->SpeedButton5);
   EXPECT_TRUE(IsReportView(w->ListView1));
@@ -525,10 +509,10 @@ TEST_F(SearchWindowTest, IncrementalToggleUpTypingStartsNothing) {
   EXPECT_EQ(w->ListColumnCaption(0), "名前  [ 3 ]");
   // The re-search button and the other boxes still search, with the text.
   Click(w->SpeedButton3);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(RowCount(w->ListView1), 7);
   SetWindowTextA(w->Edit3, "D");
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(RowCount(w->ListView1), 3);
   Click(w->SpeedButton7);  // down again
   Type(*w, "core");
@@ -559,14 +543,14 @@ TEST_F(SearchWindowTest, ModeMenusSearchWithoutNamesAndControlsKeepOrLeaveTheMod
   // Attribute mode with H only.
   Click(w->CheckBox8);
   Click(w->CheckBox4);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   w->Tool1Click();
   EXPECT_TRUE(w->N7->Enabled());
   EXPECT_FALSE(w->N13->Enabled());
   EXPECT_FALSE(w->N14->Enabled());
   EXPECT_FALSE(w->N20->Visible());
   ChooseMenu(*w, w->N7);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::AttributeSearch);
   EXPECT_EQ(ListView_GetBkColor(w->ListView1), RGB(255, 230, 255));
   EXPECT_EQ(ShownPaths(w->ListView1), FindHits({"--mode", "attr", "--attr", "H", "zzz"}));
@@ -574,26 +558,26 @@ TEST_F(SearchWindowTest, ModeMenusSearchWithoutNamesAndControlsKeepOrLeaveTheMod
   w->Tool1Click();
   EXPECT_TRUE(w->N20->Visible());
   Click(w->CheckBox3);  // an attribute box keeps the mode
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::AttributeSearch);
   EXPECT_EQ(ShownPaths(w->ListView1), FindHits({"--mode", "attr", "--attr", "S,H", "zzz"}));
   Click(w->CheckBox1);  // any other control returns to the name search
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::NameSearch);
   EXPECT_EQ(ListView_GetBkColor(w->ListView1), RGB(255, 255, 255));
   EXPECT_EQ(RowCount(w->ListView1), 0);
 
   // Date mode: the range from the pickers, the name ignored.
   Click(w->CheckBox9);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_TRUE(IsWindowEnabled(w->DateTimePicker1));
   SetPicker(*w, w->DateTimePicker1, 2020, 6, 1, 0, 0);
   SetPicker(*w, w->DateTimePicker2, 2020, 6, 30, 23, 59);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   w->Tool1Click();
   EXPECT_TRUE(w->N13->Enabled());
   ChooseMenu(*w, w->N13);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::DateSearch);
   EXPECT_EQ(ListView_GetBkColor(w->ListView1), RGB(230, 242, 255));
   const std::vector<std::string> dateArgs = {
@@ -603,14 +587,14 @@ TEST_F(SearchWindowTest, ModeMenusSearchWithoutNamesAndControlsKeepOrLeaveTheMod
   EXPECT_EQ(ShownPaths(w->ListView1),
             (std::vector<std::string>{"D:\\Docs", "C:\\Data\\core.txt", "D:\\Docs\\dreadme.txt"}));
   ChooseItem(*w, w->ComboBox1, 1);  // a date control keeps the mode
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::DateSearch);
   Click(w->SpeedButton3);  // so does the re-search button
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::DateSearch);
   EXPECT_EQ(RowCount(w->ListView1), 3);
   Click(w->CheckBox9);  // turning the date box off returns to the name search
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::NameSearch);
 
   // Size mode: files of 5 KB and more.
@@ -618,16 +602,16 @@ TEST_F(SearchWindowTest, ModeMenusSearchWithoutNamesAndControlsKeepOrLeaveTheMod
   Click(w->CheckBox10);
   ChooseItem(*w, w->ComboBox2, 1);  // "大きい"
   SetWindowTextA(w->NumberEdit2, "5");
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   ChooseMenu(*w, w->N14);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::SizeSearch);
   EXPECT_EQ(ListView_GetBkColor(w->ListView1), RGB(233, 244, 232));
   EXPECT_EQ(ShownPaths(w->ListView1),
             FindHits({"--mode", "size", "--size", "larger", "--low", "5KB", "zzz"}));
   EXPECT_EQ(RowCount(w->ListView1), 4);
   ChooseItem(*w, w->ComboBox3, 1);  // the unit keeps the mode: 5 MB and more
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::SizeSearch);
   EXPECT_EQ(RowCount(w->ListView1), 0);
   // While an arrow of the up-down control is held, its number changes start
@@ -643,15 +627,15 @@ TEST_F(SearchWindowTest, ModeMenusSearchWithoutNamesAndControlsKeepOrLeaveTheMod
   EXPECT_EQ(w->SearchThread.get(), lastSearch);
   EXPECT_EQ(w->SearchMode, SearchMode::SizeSearch);
   SetWindowTextA(w->NumberEdit2, "6");  // a typed number returns to the name search
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::NameSearch);
 
   // N20 returns to the name search from any mode.
   ChooseMenu(*w, w->N14);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   ASSERT_EQ(w->SearchMode, SearchMode::SizeSearch);
   ChooseMenu(*w, w->N20);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::NameSearch);
   w->Tool1Click();
   EXPECT_FALSE(w->N20->Visible());
@@ -725,11 +709,11 @@ TEST_F(SearchWindowTest, NoScanWhileBuildFillsLiveList) {
   Click(w->SpeedButton7);
   SetWindowTextA(w->Edit1, "txt");
   w->StartSearch(SearchAgainTrigger(*w, /*afterBuild=*/true));
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(RowCount(w->ListView1), 3);
   Click(w->SpeedButton7);
   w->StartSearch(SearchAgainTrigger(*w, /*afterBuild=*/true));
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(RowCount(w->ListView1), 7);
 }
 
@@ -739,28 +723,28 @@ TEST_F(SearchWindowTest, EndOfBuildSearchesAgainInCurrentMode) {
   Click(w->CheckBox8);  // R off
   Click(w->CheckBox4);  // H on
   ChooseMenu(*w, w->N7);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   ASSERT_EQ(RowCount(w->ListView1), 3);
   // The build brought a new hidden file; its end searches in the same mode.
   w->LiveList.FileList.append(1, "new.txt");
   w->LiveList.FileInfoList.appendDated(Packed("2021/01/01 00:00"), Packed("2021/01/01 00:00"), 0x12,
                                        true, 1);
   w->ListBuildDone();
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(w->SearchMode, SearchMode::AttributeSearch);
   EXPECT_EQ(ShownColumn(w->ListView1, 0),
             (std::vector<std::string>{"hidden.txt", "hiddenro.txt", "new.txt", "sys.txt"}));
   // In the name search it stands for typing: nothing starts with the toggle up.
   ChooseMenu(*w, w->N20);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   Click(w->SpeedButton7);
   SetWindowTextA(w->Edit1, "new");
   w->ListBuildDone();
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(RowCount(w->ListView1), 0);
   Click(w->SpeedButton7);
   w->ListBuildDone();
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   EXPECT_EQ(ShownColumn(w->ListView1, 0), std::vector<std::string>{"new.txt"});
 }
 
@@ -894,9 +878,9 @@ TEST_F(SearchWindowTest, KeystrokesDuringScanLeaveOnlyLastQueryHits) {
   w->Settings.max = 100000;
   w->Settings.maxstop = false;
   Click(w->CheckBox1);  // folders too
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
   for (const char* typed : {"s", "sr", "src", "src1"}) SetWindowTextA(w->Edit1, typed);
-  ASSERT_TRUE(WaitForSearch(*w));
+  ASSERT_TRUE(test::WaitForSearch(*w));
 
   SearchQuery q;
   SetQueryText(q, "src1");

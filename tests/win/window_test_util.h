@@ -1,0 +1,46 @@
+#pragma once
+// Helpers of the tests that drive a whole main window: waiting for a search
+// to end, and a small stored list to start from.
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/vemko_searcher_win.h"
+#include "searchlist/search_list.h"
+#include "tests/core/test_util.h"
+#include "tests/win/win_test_util.h"
+
+namespace filvex::test {
+
+// Serves messages until no search runs and the last search worker (if one
+// was started) has run its end handler. Never asserts a time; the limit only
+// keeps a broken search from hanging the run.
+inline ::testing::AssertionResult WaitForSearch(TVemkoSearcher& w) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Pump();
+    if (w.SearchStopFlag.load() == 1 && (!w.SearchThread || w.SearchThread->Finished())) {
+      return ::testing::AssertionSuccess();
+    }
+    if (GetTickCount() - start > 120000) {
+      return ::testing::AssertionFailure() << "the search did not end";
+    }
+    Sleep(1);
+  }
+}
+
+// Writes the six files of a small stored list into `dataFolder` (with a
+// trailing "\"): the drive root C:, the folder C:\old and its file old.txt.
+inline void WriteSmallStoredList(const std::string& dataFolder) {
+  WriteFile(dataFolder + "sach.txt", "C:\r\nC:\\old\r\n");
+  WriteFile(dataFolder + "sachinfo1.txt",
+            std::string(kRootInfoLine) + "\r\n2003/07/14 09:052003/07/14 09:0520\r\n");
+  WriteFile(dataFolder + "sachfile.txt", "1=old.txt\r\n");
+  WriteFile(dataFolder + "sachinfo2.txt", "2003/07/14 09:052003/07/14 09:05101\r\n");
+  WriteFile(dataFolder + "folderdat.txt", "C=2\r\n");
+  WriteFile(dataFolder + "filedat.txt", "C=1\r\n");
+}
+
+}  // namespace filvex::test
