@@ -250,6 +250,11 @@ class TVemkoSearcher {
   void SpeedButton5Click();  // view switch
   void ShowPickupList();     // HitListSpBtn
   void AddToPickupList();    // N15
+  // Pickup commands (results/pickup_list_win.cpp). The delete command runs
+  // RemoveFromPickupList while the pickup list is shown; it asks first
+  // (ConfirmPickupRemoval: true unless the answer is No).
+  void RemoveFromPickupList();
+  bool ConfirmPickupRemoval();
   void SelectRows(int tag);  // AllSelMenu, SelChgMenu, N5
   void Edit2Click();         // the edit menu opens
 

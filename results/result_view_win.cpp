@@ -329,10 +329,6 @@ void TVemkoSearcher::SpeedButton5Click() {
 
 void TVemkoSearcher::GoUpOneFolder() {}
 
-void TVemkoSearcher::ShowPickupList() {}
-
-void TVemkoSearcher::AddToPickupList() {}
-
 void TVemkoSearcher::SelectRows(int /*tag*/) {}
 
 void TVemkoSearcher::Edit2Click() {}
