@@ -106,6 +106,27 @@ TEST_F(ShellLinkTest, StaleAndBrokenShortcutsAreNotFollowed) {
   EXPECT_EQ(followed, dir + "\\none.lnk");
 }
 
+TEST_F(ShellLinkTest, ShortcutOutsideTheFileSystemIsAFailure) {
+  // A shortcut to "My Computer" has no path: following it fails and leaves
+  // the shortcut's own path.
+  const std::string link = test::FreshFolder("linkitem") + "\\computer.lnk";
+  {
+    win::ComPtr<IShellLinkA> made;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, made.put_void())));
+    win::ItemIdList computer;
+    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.put())));
+    ASSERT_TRUE(SUCCEEDED(made->SetIDList(computer.get())));
+    win::ComPtr<IPersistFile> file = made.query<IPersistFile>(IID_IPersistFile);
+    ASSERT_TRUE(file);
+    std::wstring wide(link.begin(), link.end());
+    ASSERT_TRUE(SUCCEEDED(file->Save(wide.c_str(), TRUE)));
+  }
+  std::string followed;
+  EXPECT_NE(links_.GetLinkToPath(link, followed, /*resolveApp=*/true, nullptr), S_OK);
+  EXPECT_EQ(followed, link);
+}
+
 TEST_F(ShellLinkTest, SpecialFoldersExist) {
   struct Case {
     int csidl;
