@@ -21,14 +21,26 @@ TEST(LinkNames, FileMogChkReplacesForbiddenCharacters) {
       {"a|b|c", "a｜b｜c"},
       {"", ""},
       {"plain name.txt", "plain name.txt"},
-      // ポ ends in the byte "|" and ソ, 表 in the byte "\": those bytes stay,
-      // the real characters after them are still replaced.
-      {"ポ|", "ポ｜"},
-      {"ソ\\表", "ソ￥表"},
       {"ポ", "ポ"},
       {"表/ソ:ポ", "表／ソ：ポ"},
   };
   for (const auto& c : cases) EXPECT_EQ(FileMogChk(c.in), c.out) << c.in;
+}
+
+// ポ ends in the byte "|" and ソ in the byte "\". Stopping at such a byte
+// would leave the real "|" or "\" after it in the name, and the shortcut
+// could not be saved.
+TEST(LinkNames, RealSeparatorAfterDoubleByteCharacterIsReplaced) {
+  EXPECT_EQ(FileMogChk("ポ|"), "ポ｜");
+  EXPECT_EQ(FileMogChk("ポa|b|"), "ポa｜b｜");
+  EXPECT_EQ(FileMogChk("ソ\\表"), "ソ￥表");
+}
+
+// A replacement that holds the text it replaces must not be searched again.
+TEST(LinkNames, ReplacementHoldingTheSearchedTextEnds) {
+  std::string text = "aaa";
+  MogChange(text, "a", "ba");
+  EXPECT_EQ(text, "bababa");
 }
 
 TEST(LinkNames, MogChangeEdgeCases) {
@@ -36,7 +48,6 @@ TEST(LinkNames, MogChangeEdgeCases) {
     std::string text, from, to, out;
   } cases[] = {
       {"abcab", "ab", "X", "XcX"},
-      {"aaa", "a", "ba", "bababa"},  // to holds from: no endless loop
       {"aaa", "a", "", ""},
       {"abc", "", "X", "abc"},
       {"abc", "z", "X", "abc"},

@@ -84,6 +84,18 @@ TEST_F(ShellLinkTest, CheckOnlyTellsWhetherTheNameIsTaken) {
   EXPECT_FALSE(Exists(dir + "\\gone.lnk"));
 }
 
+// A folder that carries the shortcut's name would make the save fail: the
+// name counts as taken.
+TEST_F(ShellLinkTest, FolderNamedLikeTheShortcutIsNotOverwritten) {
+  const std::string dir = test::FreshFolder("linkfolder");
+  const std::string file = dir + "\\memo.txt";
+  WriteFile(file);
+  ASSERT_TRUE(CreateDirectoryA((dir + "\\memo.lnk").c_str(), nullptr));
+  EXPECT_EQ(links_.CreateLink2(file, nullptr, dir, L"", /*overwrite=*/false),
+            dir + "\\memo(1).lnk");
+  EXPECT_EQ(links_.ShellLinkCreate(file, nullptr, dir, "", /*checkOnly=*/true), "1");
+}
+
 TEST_F(ShellLinkTest, StaleAndBrokenShortcutsAreNotFollowed) {
   const std::string dir = test::FreshFolder("linkstale");
   const std::string file = dir + "\\old.txt";
