@@ -10,11 +10,16 @@
 //   app/search_panel_win.cpp       hit-limit box and spin button, filter panel
 //                                  enabling, options dialog
 //   searchlist/list_files_win.cpp  LoadSearchList, SaveSearchList, ShowListInfo
+//                                  (the files are read and saved as one set:
+//                                  searchlist/list_store.h)
 //   searchlist/list_build_win.cpp  build start, stop and end
-//   searchlist/list_maintenance_win.cpp  cleaning and the unknown-list check
+//   searchlist/list_maintenance_win.cpp  cleaning, the unknown-list check and
+//                                  removals (dialogs: maintenance_dlg_win.cpp)
 //   search/search_run_win.cpp      search start, stop and end, search triggers
-//   results/result_view_win.cpp    list-view requests, hit list, sorting, icons,
-//                                  pickup list, folder view, selection commands
+//   results/result_view_win.cpp    list-view requests, hit list, sorting,
+//                                  folder view, selection commands
+//   results/icons_win.cpp          icons and type names of the rows
+//   results/pickup_list_win.cpp    the pickup list's commands
 //   shellops/shell_hooks_win.cpp   open/explore/properties, clipboard, drops,
 //                                  drag-out, delete, send-to, help
 //   companions/companion_hooks_win.cpp  companion messages and menu commands
