@@ -49,11 +49,7 @@ void RemoveTree(const std::string& path) {
 class MaintenanceWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    hook_ = std::make_unique<win::ScopedMessageBoxHook>(
-        [this](HWND, const std::string& text, const std::string&, UINT) {
-          boxes_.push_back(text);
-          return IDOK;
-        });
+    hook_ = test::RecordMessageBoxes(boxes_, IDOK);
     yesNo_ = TYesNoChkDlg::SetHookForTests([this](const std::string& question, bool* checked) {
       questions_.push_back(question);
       boxChecked_ = *checked;

@@ -78,11 +78,7 @@ PackedDate Packed(const char* text) {
 class SearchPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    hook_ = std::make_unique<win::ScopedMessageBoxHook>(
-        [this](HWND, const std::string& text, const std::string&, UINT) {
-          boxes_.push_back(text);
-          return IDNO;
-        });
+    hook_ = test::RecordMessageBoxes(boxes_, IDNO);
   }
 
   // A window over a list of five text files of 1, 3, 5, 2,000 and 40,000 KB,

@@ -196,11 +196,7 @@ void StandardList(SearchList& list) {
 class SearchWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    hook_ = std::make_unique<win::ScopedMessageBoxHook>(
-        [this](HWND, const std::string& text, const std::string&, UINT) {
-          boxes_.push_back(text);
-          return IDNO;
-        });
+    hook_ = test::RecordMessageBoxes(boxes_, IDNO);
   }
 
   // A window over `list`, written to the data folder of a fresh program

@@ -17,6 +17,7 @@
 #include "searchlist/search_list.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
+#include "tests/win/window_test_util.h"
 
 namespace filvex {
 namespace {
@@ -91,11 +92,7 @@ bool Inside(const RECT& inner, const RECT& outer) {
 class WindowLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    hook_ = std::make_unique<win::ScopedMessageBoxHook>(
-        [this](HWND, const std::string& text, const std::string&, UINT) {
-          boxes_.push_back(text);
-          return IDNO;
-        });
+    hook_ = test::RecordMessageBoxes(boxes_, IDNO);
   }
 
   // A window over a small list whose names hold underscores and descenders.

@@ -5,9 +5,12 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/vemko_searcher_win.h"
+#include "platform/message_box.h"
 #include "searchlist/search_list.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
@@ -29,6 +32,17 @@ inline ::testing::AssertionResult WaitForSearch(TVemkoSearcher& w) {
     }
     Sleep(1);
   }
+}
+
+// Answers every message box with `answer` instead of showing it, and keeps
+// its text in `texts`, for as long as the returned hook lives.
+inline std::unique_ptr<win::ScopedMessageBoxHook> RecordMessageBoxes(
+    std::vector<std::string>& texts, int answer) {
+  return std::make_unique<win::ScopedMessageBoxHook>(
+      [&texts, answer](HWND, const std::string& text, const std::string&, UINT) {
+        texts.push_back(text);
+        return answer;
+      });
 }
 
 // Writes the six files of a small stored list into `dataFolder` (with a
