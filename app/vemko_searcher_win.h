@@ -16,12 +16,15 @@
 //   searchlist/list_maintenance_win.cpp  cleaning, the unknown-list check and
 //                                  removals (dialogs: maintenance_dlg_win.cpp)
 //   search/search_run_win.cpp      search start, stop and end, search triggers
-//   results/result_view_win.cpp    list-view requests, hit list, sorting,
-//                                  folder view, selection commands
+//   results/result_view_win.cpp    list-view requests, hit list, sorting
 //   results/icons_win.cpp          icons and type names of the rows
 //   results/pickup_list_win.cpp    the pickup list's commands
-//   shellops/shell_hooks_win.cpp   open/explore/properties, clipboard, drops,
-//                                  drag-out, delete, send-to, help
+//   results/folder_view_win.cpp    folder view, drive list, row selection
+//   shellops/shell_open_win.cpp    open, open-with, explore, properties, keys,
+//                                  the popup menu's state, help
+//   shellops/clipboard_win.cpp     copy, paste, file drops, drag-out
+//   shellops/delete_win.cpp        delete to the recycle bin
+//   shellops/send_to_win.cpp       the send-to menu
 //   companions/companion_hooks_win.cpp  companion messages and menu commands
 //   about/about_hooks_win.cpp      version box
 //
@@ -53,6 +56,7 @@
 #include "platform/worker_thread.h"
 #include "results/hit_record.h"
 #include "search/match.h"
+#include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
 #include "searchlist/list_store.h"
 #include "searchlist/search_list.h"
@@ -263,6 +267,27 @@ class TVemkoSearcher {
   void SelectRows(int tag);  // AllSelMenu, SelChgMenu, N5
   void Edit2Click();         // the edit menu opens
 
+  // ---- folder view and drive list (results/folder_view_win.cpp) ---------
+  // Plays the navigation sound, then lists the folder's entries (nothing
+  // more when path is not an existing folder).
+  void OpenFolderView(const std::string& path);
+  void ListFolderContents(const std::string& path);
+  // Whether an entry with these attributes is shown under the S/H/R boxes.
+  bool PassesAttributeBoxes(uint32_t attributes) const;
+  // Makes the record of a directory entry and appends it (row -1), or
+  // rewrites row `row`; returns the row written, or -1.
+  int AddEntryRow(const std::string& path, bool isFile, bool fetchNow, int row,
+                  const DirEntry& entry);
+  void ShowDriveList();
+  static std::string DriveDisplayName(const std::string& drive);
+  struct DriveSpace {
+    uint64_t total = 0;
+    uint64_t free = 0;
+  };
+  DriveSpace DriveCapacity(const std::string& drive) const;
+  void SelectRowByName(const std::string& name, bool scroll);
+  // (folder view: add its own members below this line)
+
   // ---- icons and type names (results/icons_win.cpp) ---------------------
   int LookupIcon(const std::string& path, bool useCache);
   int ShellIconOf(const std::string& path);
@@ -274,21 +299,48 @@ class TVemkoSearcher {
   void StartIconFetch();
   void StopIconFetch();
 
-  // ---- shell operations (shellops/shell_hooks_win.cpp) -------------------
-  void ListView1DblClick();     // also Open1
+  // ---- open, explore, properties (shellops/shell_open_win.cpp) ----------
+  void ListView1DblClick();     // also Open1 and Enter
   void Explore1Click(int tag);  // Explore1 (0), N4 (1), SpeedButton1 (0)
   void Property1Click();
-  void Copy1Click();
-  void Paste1Click();
-  void Delete1Click();
   void PopupMenu1Popup();
   void Help2Click();
+  // The list view's selected row (the first selected in list order), or -1.
+  int SelectedRow() const;
+  // The two path rules of a row (results/row_text.h), by row index.
+  std::string RowJoinedPath(int row) const;
+  std::string RowOpenPath(int row) const;
+  // Opens a file with the shell; offers the open-with dialog when no
+  // application is associated.
+  void ShellOpen(HWND window, const std::string& path);
+  void ShowOpenWithDialog(HWND window, const std::string& path);
+  // Key handling of the result list; true when the key was used.
+  bool ListView1KeyDown(WPARAM key);
+  // (open: add its own members below this line)
+
+  // ---- clipboard, drops and drag-out (shellops/clipboard_win.cpp) -------
+  void Copy1Click();
+  void Paste1Click();
   void WMDropFiles(HDROP drop);
   void DragWatchTick();
+  // Copies the listed paths (text form, shellops/path_list.h) into target,
+  // or into the folder the paste rules choose when target is empty.
+  void CopyPathsTo(const std::string& target, const std::string& listText);
+  // Adds or refreshes the folder-view rows named like the given items.
+  void RefreshCopiedRows(const std::vector<std::string>& paths);
+  // (clipboard: add its own members below this line)
+
+  // ---- delete (shellops/delete_win.cpp) ----------------------------------
+  void Delete1Click();
+  // (delete: add its own members below this line)
+
+  // ---- send-to menu (shellops/send_to_win.cpp) ---------------------------
   void SendToMenuBuild();
   void SendToMenuFree();
+  // (send-to: add its own members below this line)
 
   // ---- companion programs (companions/companion_hooks_win.cpp) ----------
+  // (companions: add its own members below this line)
   LRESULT WMCopyData(HWND sender, const COPYDATASTRUCT* data);
   void Timer1Timer();
   void N10Click();
@@ -299,6 +351,10 @@ class TVemkoSearcher {
 
   // ---- about box (about/about_hooks_win.cpp) -----------------------------
   void N1Click();
+  // (about: add its own members below this line)
+
+  // ---- image preview (results/preview_win.cpp) ---------------------------
+  // (preview: add its own members below this line)
 
   // ======================================================================
   // State. Names follow the window description; members are public so that

@@ -327,10 +327,4 @@ void TVemkoSearcher::SpeedButton5Click() {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-void TVemkoSearcher::GoUpOneFolder() {}
-
-void TVemkoSearcher::SelectRows(int /*tag*/) {}
-
-void TVemkoSearcher::Edit2Click() {}
-
 }  // namespace filvex

@@ -85,6 +85,19 @@ std::string PathColumnText(const HitRecord& r) {
   return std::string(FolderColumnText(r.Path));
 }
 
+std::string RowJoinedPath(const HitRecord& r) {
+  std::string path = PathColumnText(r);
+  path += '\\';
+  path += CaptionText(r);
+  return path;
+}
+
+std::string RowOpenPath(const HitRecord& r) {
+  std::string column = PathColumnText(r);
+  if (column.size() == 3) return column;
+  return RowJoinedPath(r);
+}
+
 std::string ColumnText(const HitRecord& r, int column, const RowOptions& o, bool exists) {
   switch (column) {
     case kColumnName:

@@ -54,6 +54,13 @@ std::string PathColumnText(const HitRecord& r);
 inline bool NeedsExistenceTest(const HitRecord& r, const RowOptions& o) {
   return o.checkExistence && !r.Unknown;
 }
+// The two paths a selected row stands for, made from what the row shows (the
+// path column and the caption), not from its record. RowJoinedPath: path
+// column, "\", caption (explore, open-with, copy, drag-out, send-to, delete).
+// RowOpenPath: the path column alone when it is a drive root of exactly three
+// bytes ("C:\"), else the joined path (open and properties).
+std::string RowJoinedPath(const HitRecord& r);
+std::string RowOpenPath(const HitRecord& r);
 // The text of column `column` (ResultColumn) of a row.
 std::string ColumnText(const HitRecord& r, int column, const RowOptions& o, bool exists = true);
 // Rows of hidden entries are drawn with a dimmed (cut) icon.

@@ -111,6 +111,25 @@ TEST(RowText, FindRowByExactName) {
     EXPECT_EQ(FindRowByName(hits, c.text, c.start, c.wrap), c.row) << c.text << " " << c.start;
 }
 
+TEST(RowText, RowPathsComeFromTheShownTexts) {
+  // 0x95 0x5C is one double-byte character whose trail byte is a "\".
+  const std::string kanjiFolder = "C:\\\x95\x5C";
+  struct Case {
+    HitRecord row;
+    std::string joined, open;
+  } cases[] = {
+      {Row(kKindFile, "C:\\Data\\a.txt"), "C:\\Data\\a.txt", "C:\\Data\\a.txt"},
+      {Row(kKindFile, "C:\\a.txt"), "C:\\a.txt", "C:\\a.txt"},
+      {Row(kKindFolder, "C:\\Data\\Sub"), "C:\\Data\\Sub", "C:\\Data\\Sub"},
+      {Row(kKindDrive, "C:\\", "Local (C:)"), "C:\\\\Local (C:)", "C:\\"},
+      {Row(kKindFile, kanjiFolder + "\\b.txt"), kanjiFolder + "\\b.txt", kanjiFolder + "\\b.txt"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RowJoinedPath(c.row), c.joined) << c.row.Path;
+    EXPECT_EQ(RowOpenPath(c.row), c.open) << c.row.Path;
+  }
+}
+
 TEST(RowText, HitCountCaptions) {
   struct Case {
     size_t hits;
