@@ -633,6 +633,7 @@ void TVemkoSearcher::CreateResultList() {
     for (int i = 0; i < 6; ++i)
       view->SetColumnWidthLimits(i, columns[i].minWidth, columns[i].maxWidth);
   }
+  HookListSystemKeys();  // Alt+Enter: properties
 }
 
 void TVemkoSearcher::CreateStatusBar() {

@@ -60,6 +60,7 @@
 #include "searchlist/list_files.h"
 #include "searchlist/list_store.h"
 #include "searchlist/search_list.h"
+#include "shellops/shell_link_win.h"
 
 namespace filvex {
 
@@ -314,9 +315,30 @@ class TVemkoSearcher {
   // application is associated.
   void ShellOpen(HWND window, const std::string& path);
   void ShowOpenWithDialog(HWND window, const std::string& path);
-  // Key handling of the result list; true when the key was used.
-  bool ListView1KeyDown(WPARAM key);
+  // Key handling of the result list; true when the key was used. ctrl and
+  // alt tell whether those keys were held (Alt+Enter arrives as a system key).
+  bool ListView1KeyDown(WPARAM key, bool ctrl = false, bool alt = false);
   // (open: add its own members below this line)
+  // Shows a folder that the open command reached in the folder view, with
+  // its colour and the one-folder-up button.
+  void EnterFolderView(const std::string& path);
+  // Starts the shell's verb (here "properties") on an item identifier list:
+  // the given one, or the one parsed from path; with a file no list is used.
+  // Nothing is started without either. A list given stays the caller's.
+  void ShowShellProperties(LPCITEMIDLIST itemIdList, const std::string& file,
+                           const std::string& parameters, const std::string& verb,
+                           const std::string& path);
+  // The absolute item identifier list of a path, empty when the shell cannot
+  // parse it (or it is longer than 511 UTF-16 units).
+  win::ItemIdList ParseShellPath(const std::string& path) const;
+  // Whether the item binds to a shell folder that lists its children (no
+  // list: the desktop).
+  bool IsEnumerableShellFolder(LPCITEMIDLIST itemIdList) const;
+  // Lets the result list see Alt+Enter, which it never reports itself.
+  void HookListSystemKeys();
+  TShellLink ShellLink1;
+  // Background of the result list while it shows a folder opened from a row.
+  static constexpr COLORREF FolderViewColour = RGB(253, 255, 232);
 
   // ---- clipboard, drops and drag-out (shellops/clipboard_win.cpp) -------
   void Copy1Click();

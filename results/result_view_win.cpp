@@ -260,6 +260,15 @@ bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
       ListView1ColumnClick(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       *result = 0;
       return true;
+    case NM_DBLCLK:
+      ListView1DblClick();
+      *result = 0;
+      return true;
+    case LVN_KEYDOWN:
+      ListView1KeyDown(reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey,
+                       /*ctrl=*/GetKeyState(VK_CONTROL) < 0);
+      *result = 0;
+      return true;
     default:
       return false;
   }
