@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -302,6 +303,40 @@ TEST_F(ShellOpenWindowTest, PopupItemsFollowTheSelection) {
     EXPECT_EQ(w_->Open1->Caption(), "開く(&O)");
     EXPECT_EQ(w_->Property1->Caption(), "プロパティ(&P)");
   }
+}
+
+// Puts a list of one file on the clipboard (files == true) or empties it.
+void SetClipboardFiles(HWND owner, const std::string& file, bool files) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  if (files) {
+    const size_t size = sizeof(DROPFILES) + file.size() + 2;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), file.data(), file.size());
+    GlobalUnlock(block);
+    SetClipboardData(CF_HDROP, block);
+  }
+  CloseClipboard();
+}
+
+TEST_F(ShellOpenWindowTest, PasteIsOfferedInAShownFolderWithFilesOnTheClipboard) {
+  ShowRows({file_}, /*select=*/false);
+  w_->CurrentFolder = base_;
+  w_->ShowsSearchHits = false;
+  SetClipboardFiles(w_->Handle(), file_, /*files=*/true);
+  w_->PopupMenu1Popup();
+  EXPECT_TRUE(w_->Paste1->Visible());
+  EXPECT_TRUE(w_->Delete1->Visible());
+  EXPECT_TRUE(w_->Delete1->Enabled()) << "outside search hits";
+  w_->ShowsSearchHits = true;
+  w_->PopupMenu1Popup();
+  EXPECT_FALSE(w_->Paste1->Visible()) << "never into search hits";
+  w_->ShowsSearchHits = false;
+  SetClipboardFiles(w_->Handle(), file_, /*files=*/false);
+  w_->PopupMenu1Popup();
+  EXPECT_FALSE(w_->Paste1->Visible()) << "nothing to paste";
 }
 
 TEST_F(ShellOpenWindowTest, HelpOpensTheHelpFileAndTheFileMenuFollowsTheBuild) {
