@@ -153,9 +153,9 @@ win::ItemIdList TVemkoSearcher::ParseShellPath(const std::string& path) const {
   ULONG eaten = 0;
   const HRESULT hr =
       ShellDesktopFolder->ParseDisplayName(nullptr, nullptr, wide, &eaten, &raw, nullptr);
-  win::ItemIdList list(raw);
-  if (FAILED(hr)) list.reset();
-  return list;
+  // A failed parse leaves nothing of ours in raw: it is not freed.
+  if (FAILED(hr)) return {};
+  return win::ItemIdList(raw);
 }
 
 bool TVemkoSearcher::IsEnumerableShellFolder(LPCITEMIDLIST itemIdList) const {
