@@ -360,6 +360,18 @@ class TVemkoSearcher {
   void SendToMenuBuild();
   void SendToMenuFree();
   // (send-to: add its own members below this line)
+  // Adds folder + name of every entry of the SendTo folder that is not
+  // hidden or system, in the file system's order.
+  static void ListSendToEntries(const std::string& folder, std::vector<std::string>& list);
+  // A send-to item was chosen: its Hint holds the entry's path.
+  void SendToItemClick(const TMenuItem& item);
+  // Hands the listed paths to the mail handler registered for the extension
+  // (".MAPIMail") as a drop.
+  void SendToMail(const std::string& extension, const std::string& listText);
+  // Per send-to item, in item order: its icon's index in ImageList1 (-1 when
+  // the shell gave none), and the bitmaps its menu entry shows.
+  std::vector<int> SendToImages;
+  std::vector<win::UniqueBitmap> SendToGlyphs;
 
   // ---- companion programs (companions/companion_hooks_win.cpp) ----------
   // (companions: add its own members below this line)

@@ -21,6 +21,8 @@
 #  - a fresh prefix for each run of this script, shared by its suites: registry
 #    changes (drive types, for example) last until the run ends;
 #  - XDG_DATA_HOME of the run, so the recycle bin is build/wine-runs/win-tests/xdg/Trash;
+#    Wine fixes it at a process's first delete to the recycle bin, so the tests
+#    of one process share it (tests/win/shell_dialog_answerer.h finds items there);
 #  - stdin is empty; a crash writes a backtrace to the suite's log and fails it.
 # Each suite's output: build/test-results/wine/<Suite>.log and .xml.
 #
