@@ -49,6 +49,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "about/version_box_win.h"
 #include "app/menu_win.h"
 #include "app/settings.h"
 #include "platform/com.h"
@@ -352,6 +353,7 @@ class TVemkoSearcher {
   // ---- about box (about/about_hooks_win.cpp) -----------------------------
   void N1Click();
   // (about: add its own members below this line)
+  TAboutDialog AboutDialog1;  // the version box's texts and update site
 
   // ---- image preview (results/preview_win.cpp) ---------------------------
   // (preview: add its own members below this line)

@@ -33,7 +33,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(filvex_win_tests ${CORE_TEST_SOURCES} ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/app/filvex_tests.rc)
 filvex_target_defaults(filvex_win_tests)
-target_link_libraries(filvex_win_tests PRIVATE filvex_win gtest gtest_main)
+target_link_libraries(filvex_win_tests PRIVATE filvex_win gtest gtest_main ws2_32)
 
 # Windows-only benchmarks (bench/*_winbench.cpp), each its own console program,
 # run under Wine by scripts/bench-build.sh and the like.
