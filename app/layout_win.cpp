@@ -451,6 +451,10 @@ void TVemkoSearcher::CreateSearchPanel() {
                        x, top2, kToolButtonSize, row + 2),
                  "SpeedButton5", "表示の切換");
   x += kToolButtonSize + kGap;
+  SpeedButton6 = AddControl(Child(NextControlId(), "BUTTON", "画", BS_AUTOCHECKBOX | BS_PUSHLIKE,
+                                  p1, x, top2, kToolButtonSize, row + 2),
+                            "SpeedButton6", "画像表示");
+  x += kToolButtonSize + kGap;
   HitListSpBtn =
       AddControl(Child(NextControlId(), "BUTTON", "", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP, p1,
                        x, top2, kToolButtonSize, row + 2),
@@ -633,6 +637,7 @@ void TVemkoSearcher::CreateResultList() {
     for (int i = 0; i < 6; ++i)
       view->SetColumnWidthLimits(i, columns[i].minWidth, columns[i].maxWidth);
   }
+  CreatePreviewPanel();
 }
 
 void TVemkoSearcher::CreateStatusBar() {
