@@ -275,7 +275,11 @@ TEST_F(UpdateCheckTest, VersionWindowShowsTheAboutTextsAndTheMakerLinkOpensTheSi
   std::map<int, std::string> shown;
   LoopbackServer server({});
   _putenv(("FILVEX_UPDATE_BASE=" + server.Base()).c_str());
+  TAboutDialog about;
+  int opened = 0;
   TVersionBox::SetShowHookForTests([&](TVersionBox& box) {
+    ++opened;
+    about.Execute(nullptr);  // already open: nothing happens
     shown[0] = win::WindowText(box.Handle());
     for (int id : {TVersionBox::kStaticText1, TVersionBox::kStaticText2, TVersionBox::kLabel2,
                    TVersionBox::kLabel4}) {
@@ -285,8 +289,9 @@ TEST_F(UpdateCheckTest, VersionWindowShowsTheAboutTextsAndTheMakerLinkOpensTheSi
                  reinterpret_cast<LPARAM>(box.Control(TVersionBox::kLabel4)));
     box.Close();
   });
-  TAboutDialog about;
   about.Execute(nullptr);
+  EXPECT_EQ(opened, 1);
+  EXPECT_FALSE(about.IsOpen());
   EXPECT_EQ(shown[0], "バージョン情報");
   EXPECT_EQ(shown[TVersionBox::kStaticText1], "Filvex  ");
   EXPECT_EQ(shown[TVersionBox::kStaticText2], "[ 1.1.2.1 ]");
