@@ -1,8 +1,10 @@
-// The version box of the main window; its behaviour comes with the about box.
+// The version box of the main window (Help → 「バージョン」).
 #include "app/vemko_searcher_win.h"
 
 namespace filvex {
 
-void TVemkoSearcher::N1Click() {}
+void TVemkoSearcher::N1Click() {
+  AboutDialog1.Execute(hwnd_);
+}
 
 }  // namespace filvex

@@ -570,6 +570,8 @@ LRESULT TVemkoSearcher::OnCommand(WPARAM wp, LPARAM lp) {
       GoUpOneFolder();
     else if (control == SpeedButton5)
       SpeedButton5Click();
+    else if (control == SpeedButton6)
+      SpeedButton6Click();
     else if (control == HitListSpBtn)
       ShowPickupList();
     else if (control == CancelBtn)

@@ -451,6 +451,10 @@ void TVemkoSearcher::CreateSearchPanel() {
                        x, top2, kToolButtonSize, row + 2),
                  "SpeedButton5", "表示の切換");
   x += kToolButtonSize + kGap;
+  SpeedButton6 = AddControl(Child(NextControlId(), "BUTTON", "画", BS_AUTOCHECKBOX | BS_PUSHLIKE,
+                                  p1, x, top2, kToolButtonSize, row + 2),
+                            "SpeedButton6", "画像表示");
+  x += kToolButtonSize + kGap;
   HitListSpBtn =
       AddControl(Child(NextControlId(), "BUTTON", "", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP, p1,
                        x, top2, kToolButtonSize, row + 2),
@@ -634,6 +638,7 @@ void TVemkoSearcher::CreateResultList() {
       view->SetColumnWidthLimits(i, columns[i].minWidth, columns[i].maxWidth);
   }
   HookListSystemKeys();  // Alt+Enter: properties
+  CreatePreviewPanel();
 }
 
 void TVemkoSearcher::CreateStatusBar() {

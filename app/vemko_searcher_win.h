@@ -49,6 +49,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "about/version_box_win.h"
 #include "app/menu_win.h"
 #include "app/settings.h"
 #include "platform/com.h"
@@ -386,9 +387,29 @@ class TVemkoSearcher {
   // ---- about box (about/about_hooks_win.cpp) -----------------------------
   void N1Click();
   // (about: add its own members below this line)
+  TAboutDialog AboutDialog1;  // the version box's texts and update site
 
   // ---- image preview (results/preview_win.cpp) ---------------------------
   // (preview: add its own members below this line)
+  // Panel6 with Image1 over the list, and the list's hooks that follow the
+  // selection; made with the result list.
+  void CreatePreviewPanel();
+  // Shows the selected row's file in the preview, or hides the preview (the
+  // toggle up, no picture, a folder).
+  void ShowPreview();
+  void SpeedButton6Click();
+  void ListView1MouseDown();
+  void ListView1KeyUp(WPARAM key);
+  void HidePreview();
+  // The shell's thumbnail of a file, at most width x height; null when the
+  // file has none. The caller owns the bitmap.
+  HBITMAP ShellThumbnail(const std::string& path, int width, int height);
+  // Moves Panel6 to the other side of the list, centred on it vertically.
+  void Image1MouseMove();
+  HWND SpeedButton6 = nullptr;       // toggle 「画像表示」: the image preview
+  HWND Panel6 = nullptr;             // grey panel of the preview, 381 x 271
+  HWND Image1 = nullptr;             // the preview picture, 361 x 251
+  win::UniqueBitmap PreviewPicture;  // what Image1 shows
 
   // ======================================================================
   // State. Names follow the window description; members are public so that

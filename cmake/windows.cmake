@@ -2,7 +2,7 @@
 # window tests), and the console client as a Windows console program.
 enable_language(RC)
 
-set(FILVEX_WIN_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid wininet gdi32 winmm psapi comdlg32)
+set(FILVEX_WIN_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid wininet gdi32 winmm psapi comdlg32 gdiplus)
 
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp)
 set(WINDOW_SOURCES)
@@ -33,7 +33,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(filvex_win_tests ${CORE_TEST_SOURCES} ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/app/filvex_tests.rc)
 filvex_target_defaults(filvex_win_tests)
-target_link_libraries(filvex_win_tests PRIVATE filvex_win gtest gtest_main)
+target_link_libraries(filvex_win_tests PRIVATE filvex_win gtest gtest_main ws2_32)
 
 # Windows-only benchmarks (bench/*_winbench.cpp), each its own console program,
 # run under Wine by scripts/bench-build.sh and the like.
