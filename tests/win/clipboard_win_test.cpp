@@ -234,6 +234,30 @@ TEST_F(ClipboardWindowTest, PasteWithoutAShownFolderCopiesNothing) {
   EXPECT_TRUE(w_->WorkList.empty());
 }
 
+TEST_F(ClipboardWindowTest, RowsAreRefreshedOnlyForItemsInTheShownFolder) {
+  // Items are looked up where a copy would stand: a source that was not
+  // copied (declined, failed) gets no row, and a name already listed keeps
+  // its one row.
+  const std::string src = FolderWith("refresh-src", {"note.txt", "uncopied.txt"});
+  const std::string dst = FolderWith("refresh-dst", {"note.txt"});
+  ShowFolder(dst, {dst + "\\note.txt"}, {});
+  w_->RefreshCopiedRows({src + "\\uncopied.txt", src + "\\note.txt"});
+  EXPECT_EQ(w_->HitList.size(), 1u);
+  EXPECT_EQ(w_->HitList[0].Path, dst + "\\note.txt");
+  EXPECT_EQ(ListView_GetItemCount(w_->ListView1), 1);
+}
+
+// The system's own drag loop: released over the program's list (no button
+// is down here), the drag ends at once instead of waiting for the mouse.
+TEST_F(ClipboardWindowTest, ShellDragReleasedOverTheListEndsAtOnce) {
+  const std::string f = FolderWith("drag-real", {"x.txt"});
+  ShowRows({f + "\\x.txt"}, {0});
+  MoveCursor(ScreenCentre(w_->ListView1));
+  w_->StartFileDrag();
+  EXPECT_TRUE(Exists(f + "\\x.txt"));
+  EXPECT_TRUE(w_->WorkList.empty());
+}
+
 TEST_F(ClipboardWindowTest, DropCopiesOnlyOntoTheListOfAShownFolder) {
   const std::string src = FolderWith("drop-src", {"d.txt"});
   struct Case {
