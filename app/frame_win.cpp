@@ -238,8 +238,10 @@ void TVemkoSearcher::FormCreate() {
     SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.get()));
   }
 
-  // 8. Files may be dropped on the window.
+  // 8. Files may be dropped on the window; rows may be dragged out of it,
+  // and Ctrl+C on the list copies them.
   DragAcceptFiles(hwnd_, TRUE);
+  HookRowDragAndCopyKey();
 
   // 9. The command line.
   EvaluateCommandLine(options_.args);

@@ -352,6 +352,34 @@ class TVemkoSearcher {
   // Adds or refreshes the folder-view rows named like the given items.
   void RefreshCopiedRows(const std::vector<std::string>& paths);
   // (clipboard: add its own members below this line)
+  // The selected rows' files on the clipboard as a shell file list (CF_HDROP
+  // with the preferred effect copy); nothing changes without a selection.
+  void CopySelectionToClipboard();
+  // The clipboard's file list in text form; empty when it holds none.
+  std::string ReadClipboardFiles();
+  // SHFileOperationA copy of each source to its own destination (the two
+  // DoubleNulList blocks hold equally many paths); true when the shell
+  // reports success and nothing was cancelled.
+  static bool ShellCopy(HWND window, const std::string& sourceBlock,
+                        const std::string& destinationBlock);
+  // The in-window drag of rows (started by the list view's LVN_BEGINDRAG)
+  // and its events; the list accepts nothing dropped inside the window.
+  void ListView1BeginDrag();
+  void ListView1DragOver(HWND source, bool& accept);
+  void ListView1EndDrag();
+  // Ends the in-window drag (mouse capture released, end event raised).
+  void EndRowDrag();
+  // Hands the selected rows' files to the shell's drag-and-drop (copy only).
+  void StartFileDrag();
+  // A shell data object for files of one folder (see drag_out_win.cpp for the
+  // rows of several folders); empty when no item can be named.
+  win::ComPtr<IDataObject> BuildShellDataObject(const std::vector<std::string>& paths);
+  // Lets ListView1 report the mouse of a row drag and the Ctrl+C key.
+  void HookRowDragAndCopyKey();
+  // True while a row drag that started inside the window is in progress.
+  bool InternalDragActive = false;
+  // True from LVN_BEGINDRAG until the in-window drag ends (mouse captured).
+  bool RowDragCaptured = false;
 
   // ---- delete (shellops/delete_win.cpp) ----------------------------------
   void Delete1Click();

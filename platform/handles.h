@@ -66,6 +66,10 @@ struct DeleteMemoryDC {
   static bool Valid(HDC h) { return h != nullptr; }
   void operator()(HDC h) const { DeleteDC(h); }
 };
+struct FreeGlobalMemory {
+  static bool Valid(HGLOBAL h) { return h != nullptr; }
+  void operator()(HGLOBAL h) const { GlobalFree(h); }
+};
 
 // A kernel object handle (thread, file, event) closed with CloseHandle.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle>;
@@ -86,6 +90,9 @@ using UniqueMenu = UniqueResource<HMENU, DestroyMenuHandle>;
 using UniqueHook = UniqueResource<HHOOK, UnhookHook>;
 // A memory device context made with CreateCompatibleDC.
 using UniqueMemoryDC = UniqueResource<HDC, DeleteMemoryDC>;
+// A global memory block from GlobalAlloc, freed unless it was handed on
+// (release) to the clipboard, which then owns it.
+using UniqueGlobal = UniqueResource<HGLOBAL, FreeGlobalMemory>;
 
 // Selects a GDI object into a device context for one scope and puts the
 // previous object back at its end.

@@ -206,6 +206,10 @@ int ListView1DataFind(const TVemkoSearcher& w, const std::string& text, int star
 
 bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
   switch (header->code) {
+    case LVN_BEGINDRAG:  // left button; the drag-out is shellops/drag_out_win.cpp
+      ListView1BeginDrag();
+      *result = 0;
+      return true;
     case LVN_GETDISPINFOA:
       ListView1Data(*this, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
       *result = 0;
