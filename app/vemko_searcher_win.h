@@ -287,6 +287,9 @@ class TVemkoSearcher {
   DriveSpace DriveCapacity(const std::string& drive) const;
   void SelectRowByName(const std::string& name, bool scroll);
   // (folder view: add its own members below this line)
+  // Background of the result list while a folder opened from a row is shown
+  // (a pale yellow); a search puts back the colour of its mode.
+  static constexpr COLORREF FolderViewColour = RGB(253, 255, 232);
 
   // ---- icons and type names (results/icons_win.cpp) ---------------------
   int LookupIcon(const std::string& path, bool useCache);
