@@ -105,6 +105,10 @@ int TVemkoSearcher::AddEntryRow(const std::string& path, bool isFile, bool fetch
   if (fetchNow) {
     r.ImageIndex = ShellIconOf(path);
     r.OverlayIndex = LastOverlay;
+  } else {
+    // The default icon until the row's own is fetched (IconSet is cleared).
+    r.ImageIndex = isFile ? FileIconIndex : FolderIconIndex;
+    r.OverlayIndex = -1;
   }
   if (!rewrite) {
     HitList.push_back(std::move(added));

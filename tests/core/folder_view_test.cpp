@@ -58,7 +58,8 @@ TEST(EntryRows, NewRecordsComeFromTheEntryItself) {
 
 TEST(EntryRows, RewritingARowKeepsItsKindIconAndType) {
   // A pasted file already listed: its row takes the new entry's figures and
-  // loses the missing mark, but what the icon look-up found stays.
+  // loses the missing mark; its kind and type name stay, and the icon is the
+  // caller's to set.
   HitRecord r;
   r.Path = "C:\\old";
   r.Kind = kKindFile;

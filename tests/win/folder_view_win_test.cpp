@@ -112,10 +112,19 @@ TEST_F(FolderViewWindowTest, ListsFilesBeforeFoldersInReverseNameOrder) {
   EXPECT_EQ(w_->HitList[1].SizeKB, 4u);
   EXPECT_EQ(SelectedRows(), std::vector<int>{1});
   EXPECT_EQ(w_->HitList.size(), 4u);
+  // Without fetching, the rewritten row goes back to the default icon.
+  w_->HitList[1].ImageIndex = 999;
+  EXPECT_EQ(w_->AddEntryRow(base_ + "\\a.txt", true, /*fetchNow=*/false, 1, entry), 1);
+  EXPECT_EQ(w_->HitList[1].ImageIndex, w_->FileIconIndex);
+  // A row that is no longer listed is never written through: the entry is
+  // appended instead.
+  EXPECT_EQ(w_->AddEntryRow(base_ + "\\a.txt", true, false, /*row=*/99, entry), -1);
+  ASSERT_EQ(w_->HitList.size(), 5u);
+  EXPECT_EQ(w_->HitList[4].Name, "a.txt");
 
   // Opening a folder that is gone changes nothing.
   w_->OpenFolderView(base_ + "\\gone");
-  EXPECT_EQ(Names().size(), 4u);
+  EXPECT_EQ(Names().size(), 5u);
 }
 
 TEST_F(FolderViewWindowTest, HiddenEntriesShowOnlyWhileHIsTicked) {
