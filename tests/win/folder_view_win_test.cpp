@@ -238,6 +238,26 @@ TEST_F(FolderViewWindowTest, GoingUpSelectsTheFolderLeftAndEndsInTheDriveList) {
   EXPECT_EQ(RowCount(), 3);
 }
 
+TEST_F(FolderViewWindowTest, GoingUpThroughNamesEndingInTheByte5C) {
+  // ソ and 表 end in the byte 0x5C, which is no "\" there.
+  for (const std::string name : {"\x83\x5C", "\x95\x5C"}) {
+    SCOPED_TRACE(name);
+    const std::string folder = base_ + "\\" + name, sub = folder + "\\Sub";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    Enter(sub);
+    w_->GoUpOneFolder();
+    EXPECT_EQ(w_->CurrentFolder, folder);
+    EXPECT_EQ(Names(), std::vector<std::string>{"Sub"});
+    EXPECT_EQ(SelectedRows(), std::vector<int>{0});
+    w_->GoUpOneFolder();
+    EXPECT_EQ(w_->CurrentFolder, base_);
+    const int row = FindRowByName(w_->HitList, name, 0, false);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(SelectedRows(), std::vector<int>{row});
+  }
+}
+
 TEST_F(FolderViewWindowTest, AVanishedParentLeadsToTheDriveListAndUpGoesOnFromIt) {
   const std::string gone = base_ + "\\Gone";
   CreateDirectoryA((base_ + "\\Here").c_str(), nullptr);
