@@ -275,7 +275,9 @@ class TVemkoSearcher {
   // Whether an entry with these attributes is shown under the S/H/R boxes.
   bool PassesAttributeBoxes(uint32_t attributes) const;
   // Makes the record of a directory entry and appends it (row -1), or
-  // rewrites row `row`; returns the row written, or -1.
+  // rewrites row `row`; returns `row`, or -1 when the entry was appended (also
+  // for a row that is no longer listed). Appending leaves the row count to
+  // the caller.
   int AddEntryRow(const std::string& path, bool isFile, bool fetchNow, int row,
                   const DirEntry& entry);
   void ShowDriveList();
