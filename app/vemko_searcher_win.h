@@ -277,7 +277,9 @@ class TVemkoSearcher {
   // Whether an entry with these attributes is shown under the S/H/R boxes.
   bool PassesAttributeBoxes(uint32_t attributes) const;
   // Makes the record of a directory entry and appends it (row -1), or
-  // rewrites row `row`; returns the row written, or -1.
+  // rewrites row `row`; returns `row`, or -1 when the entry was appended (also
+  // for a row that is no longer listed). Appending leaves the row count to
+  // the caller.
   int AddEntryRow(const std::string& path, bool isFile, bool fetchNow, int row,
                   const DirEntry& entry);
   void ShowDriveList();
@@ -289,6 +291,9 @@ class TVemkoSearcher {
   DriveSpace DriveCapacity(const std::string& drive) const;
   void SelectRowByName(const std::string& name, bool scroll);
   // (folder view: add its own members below this line)
+  // Background of the result list while a folder opened from a row is shown
+  // (a pale yellow); a search puts back the colour of its mode.
+  static constexpr COLORREF FolderViewColour = RGB(253, 255, 232);
 
   // ---- icons and type names (results/icons_win.cpp) ---------------------
   int LookupIcon(const std::string& path, bool useCache);

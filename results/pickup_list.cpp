@@ -144,23 +144,6 @@ bool RemovePickupPath(std::vector<std::string>& paths, std::string_view path) {
   return true;
 }
 
-HitRecord PickupHitRecord(const std::string& path, const DirEntry& entry, int32_t fileIcon,
-                          int32_t folderIcon) {
-  HitRecord r;
-  const bool file = !entry.isFolder();
-  r.Path = path;
-  r.Name = entry.name;
-  // The date field holds exactly the 16 characters, with no terminator.
-  r.DateText.assign(entry.written, strnlen(entry.written, kDateTextLen));
-  r.AttrCode = PackAttributes(entry.attributes);
-  r.SizeKB = file ? SizeInKB(entry.size) : 0;
-  r.ListLine = -1;
-  r.Kind = file ? kKindFile : kKindFolder;
-  r.ImageIndex = file ? fileIcon : folderIcon;
-  r.OverlayIndex = -1;
-  return r;
-}
-
 std::string PickupRemovalQuestion(size_t selectedCount, std::string_view firstCaption) {
   std::string q;
   if (selectedCount > 1)

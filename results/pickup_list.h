@@ -18,8 +18,6 @@
 #include <string_view>
 #include <vector>
 
-#include "results/hit_record.h"
-#include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
 
 namespace filvex {
@@ -76,13 +74,6 @@ size_t FindPickupPath(const std::vector<std::string>& paths, std::string_view pa
 bool AddPickupPath(std::vector<std::string>& paths, std::string_view path);
 // Removes the kept line matching path; true when one was removed.
 bool RemovePickupPath(std::vector<std::string>& paths, std::string_view path);
-
-// The row of a kept path that still exists, made from its own directory
-// entry: the last-write date, the size in KB as the lists store it (0 for a
-// folder), the default icon of a file or folder; icon and type name are
-// fetched when the row is painted.
-HitRecord PickupHitRecord(const std::string& path, const DirEntry& entry, int32_t fileIcon,
-                          int32_t folderIcon);
 
 // The question asked before rows are taken out of the pickup list: with
 // several rows "これらの N 個のファイル", with one its caption and a space,

@@ -80,8 +80,7 @@ void TVemkoSearcher::ShowPickupList() {
     // in the file and are not shown.
     DirEntry entry;
     const EntryListing found = FindFirstEntry(path, entry);
-    if (found.valid())
-      HitList.push_back(PickupHitRecord(path, entry, FileIconIndex, FolderIconIndex));
+    if (found.valid()) AddEntryRow(path, !entry.isFolder(), /*fetchNow=*/false, /*row=*/-1, entry);
   }
   HitList.shrink_to_fit();
   ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);

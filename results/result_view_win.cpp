@@ -1,7 +1,8 @@
 // The result list of the main window: the virtual list view's requests, the
 // hit list, sorting and the header's sort image, the open-folder button and
 // the view switch. The pickup list's commands are in pickup_list_win.cpp;
-// the folder view and the selection commands are still to come.
+// the folder view, the drive list and the selection commands are in
+// folder_view_win.cpp.
 //
 // ListView1 is an owner-data list view: it holds only a row count and asks
 // for the texts, images and states of the rows it paints (LVN_GETDISPINFO),

@@ -294,7 +294,13 @@ void TVemkoSearcher::SearchTrigger(HWND control, UINT code) {
         win::SetChecked(CheckBox6, false);
       }
     }
-    StartSearch(control);
+    // In the folder view S, H and R choose which entries are listed: the
+    // folder is listed again with the new states instead of searching.
+    if (control != CheckBox6 && !CurrentFolder.empty()) {
+      OpenFolderView(CurrentFolder);
+    } else {
+      StartSearch(control);
+    }
   } else if (control == CheckBox9 || control == CheckBox10) {
     StartSearch(control);  // their own handlers enabled the filter controls
   } else if (control == SpeedButton3) {

@@ -187,34 +187,5 @@ TEST(PickupRemoval, AsksWithTheCountOrTheRowsCaption) {
   EXPECT_EQ(PickupRemovalTitle(), "ピックアップリストからの削除確認");
 }
 
-TEST(PickupRows, RecordsComeFromTheEntryItself) {
-  struct Case {
-    uint32_t attributes;
-    uint64_t size;
-    int32_t kind, image;
-    uint32_t sizeKB;
-  } cases[] = {
-      {kAttrArchive, 0, kKindFile, 7, 0},
-      {kAttrArchive, 1, kKindFile, 7, 1},
-      {kAttrArchive, 5000, kKindFile, 7, 4},
-      {kAttrDirectory, 4096, kKindFolder, 3, 0},
-  };
-  for (const auto& c : cases) {
-    DirEntry e;
-    e.attributes = c.attributes;
-    e.size = c.size;
-    e.name = "x";
-    std::memcpy(e.written, "2024/01/02 03:04", kDateTextLen);  // no terminator
-    const HitRecord r = PickupHitRecord("C:\\x", e, /*fileIcon=*/7, /*folderIcon=*/3);
-    EXPECT_EQ(r.Kind, c.kind);
-    EXPECT_EQ(r.ImageIndex, c.image);
-    EXPECT_EQ(r.SizeKB, c.sizeKB);
-    EXPECT_EQ(r.DateText, "2024/01/02 03:04");
-    EXPECT_EQ(r.Name, "x");
-    EXPECT_EQ(r.ListLine, -1);
-    EXPECT_FALSE(r.IconSet);
-  }
-}
-
 }  // namespace
 }  // namespace filvex
