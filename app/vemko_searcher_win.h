@@ -343,8 +343,6 @@ class TVemkoSearcher {
   // Lets the result list see Alt+Enter, which it never reports itself.
   void HookListSystemKeys();
   TShellLink ShellLink1;
-  // Background of the result list while it shows a folder opened from a row.
-  static constexpr COLORREF FolderViewColour = RGB(253, 255, 232);
 
   // ---- clipboard, drops and drag-out (shellops/clipboard_win.cpp) -------
   void Copy1Click();
