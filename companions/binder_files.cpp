@@ -20,10 +20,15 @@ std::string_view Trimmed(std::string_view s) {
 bool SectionOfLine(std::string_view line, std::string_view& name) {
   line = Trimmed(line);
   if (line.empty() || line.front() != '[') return false;
-  const size_t close = line.find(']');
-  if (close == std::string_view::npos) return false;
-  name = Trimmed(line.substr(1, close - 1));
-  return true;
+  // The first "]" of its own ends the name; 0x5D is also a trail byte.
+  for (size_t close = line.find(']'); close != std::string_view::npos;
+       close = line.find(']', close + 1)) {
+    if (ByteKindAt(line, close) != ByteKind::Trail) {
+      name = Trimmed(line.substr(1, close - 1));
+      return true;
+    }
+  }
+  return false;
 }
 
 // The key of a line of a section; false for blank lines and comments.

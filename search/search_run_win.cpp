@@ -60,7 +60,9 @@ std::function<void()>& ScanFault() {
 
 }  // namespace
 
-void SetScanFaultForTests(std::function<void()> fault) { ScanFault() = std::move(fault); }
+void SetScanFaultForTests(std::function<void()> fault) {
+  ScanFault() = std::move(fault);
+}
 
 HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
   switch (w.SearchMode) {
@@ -316,6 +318,7 @@ void TVemkoSearcher::Tool1Click() {
   N14->SetEnabled(free && win::IsChecked(CheckBox10));
   N20->SetVisible(SearchMode != SearchMode::NameSearch);
   UpdateMaintenanceMenus();
+  UpdateCompanionToolItems();
 }
 
 }  // namespace filvex

@@ -177,6 +177,9 @@ TEST(BinderFiles, KeysAndSectionsThatCannotReadBackAreRecognised) {
     EXPECT_FALSE(IsIniKey(key)) << key;
   }
   EXPECT_TRUE(IsIniSection("Work-C:\\"));
+  EXPECT_TRUE(IsIniSection("Work-\x83]"));  // a double-byte character ending in 0x5D
+  IniText ini("[Work-\x83]]\r\nk=\r\n");
+  EXPECT_TRUE(ini.HasKey("Work-\x83]", "k"));
   EXPECT_TRUE(IsIniSection("Work-[old"));
   EXPECT_FALSE(IsIniSection("Work-a]b"));
   EXPECT_FALSE(IsIniSection(""));
