@@ -44,10 +44,14 @@ bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && Lowered(a) == Lowered(b);
 }
 
-bool HasControlCharacter(std::string_view s) {
+// Control characters, and lead bytes without a proper trail byte: the
+// profile reader would take such a trail (a tab, say) for a character of
+// its own.
+bool HasBadCharacter(std::string_view s) {
   for (size_t i = 0; i < s.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(c)) {
+      if (i + 1 == s.size() || !IsTrailByte(static_cast<unsigned char>(s[i + 1]))) return true;
       ++i;
     } else if (c < 0x20 || c == 0x7F) {
       return true;
@@ -160,7 +164,7 @@ bool IniText::AddKey(std::string_view section, std::string_view key, std::string
 }
 
 bool IsIniKey(std::string_view text) {
-  if (text.empty() || HasBlankEnds(text) || HasControlCharacter(text)) return false;
+  if (text.empty() || HasBlankEnds(text) || HasBadCharacter(text)) return false;
   if (text.front() == ';' || text.front() == '[') return false;
   // "=" never occurs as a trail byte (0x3D is below 0x40), so a plain search
   // finds only real ones.
@@ -168,7 +172,7 @@ bool IsIniKey(std::string_view text) {
 }
 
 bool IsIniSection(std::string_view text) {
-  if (text.empty() || HasBlankEnds(text) || HasControlCharacter(text)) return false;
+  if (text.empty() || HasBlankEnds(text) || HasBadCharacter(text)) return false;
   for (size_t i = text.find(']'); i != std::string_view::npos; i = text.find(']', i + 1)) {
     if (IsOwnByte(text, i)) return false;
   }

@@ -74,11 +74,11 @@ class IniText {
 };
 
 // True when text can be a key of a profile file and reads back as itself:
-// no "=", no control character, no blank at either end, not starting with
-// ";" or "[", and not empty.
+// no "=", no control character or broken double-byte character, no blank
+// at either end, not starting with ";" or "[", and not empty.
 bool IsIniKey(std::string_view text);
-// True when text can be a section name: no "]", no control character, no
-// blank at either end, not empty.
+// True when text can be a section name: no "]" of its own, no control or
+// broken double-byte character, no blank at either end, not empty.
 bool IsIniSection(std::string_view text);
 
 // Whether titlelist.txt lists the name (a line equal to it, or a line whose

@@ -83,8 +83,10 @@ bool IsUsableBinderName(std::string_view name) {
   for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (IsLeadByte(c)) {
-      if (i + 1 == name.size()) return false;  // the trail byte is missing
-      ++i;                                     // the trail byte may be any byte
+      if (i + 1 == name.size() || !IsTrailByte(static_cast<unsigned char>(name[i + 1]))) {
+        return false;
+      }
+      ++i;
       continue;
     }
     if (c < 0x20 || c == 0x7F || c == '=' || c == '[' || c == ']') return false;

@@ -71,8 +71,15 @@ std::string_view BinderChoiceName(std::string_view line);
 // kMaxBinderNameBytes, no control characters, no "=" (the lists read a name
 // up to it), no "[" or "]" (it names INI sections), no "@\@" (it ends the
 // name in a registration), no spaces at either end (the INI reader trims
-// them), and no cut double-byte character.
+// them), and no cut or broken double-byte character.
 bool IsUsableBinderName(std::string_view name);
+
+// True for the bytes that can follow a CP932 lead byte: 40-7E and 80-FC. A
+// lead byte followed by anything else is no character, and no name of the
+// program's own making holds one.
+constexpr bool IsTrailByte(unsigned char c) {
+  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
 
 // The payload of a registration (code 5).
 std::string RegistrationPayload(std::string_view binderName, const std::vector<std::string>& paths);

@@ -53,9 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!IsUsableBinderName(name)) return 0;
   AddToBinder(name, items, titles, folders, selections);
   if (!TitleListHas(titles, name)) std::abort();
-  for (const std::string& key : IniText(folders.Text()).Keys(name)) {
-    if (key.empty()) std::abort();
-  }
+  if (IniText(folders.Text()).Keys(name) != folders.Keys(name)) std::abort();
   const BinderChanges again = AddToBinder(name, items, titles, folders, selections);
   if (again.titles || again.folders || again.selections) std::abort();
   return 0;

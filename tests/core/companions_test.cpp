@@ -122,7 +122,8 @@ TEST(CompanionMessage, ChoiceNamesAndUsableNames) {
       {"a@\\@b", false},
       {"a\tb", false},
       {"a\r\nb", false},
-      {"\x95", false},  // a lead byte without its trail
+      {"\x95", false},    // a lead byte without its trail
+      {"\xeb\t", false},  // a lead byte before a tab
       {std::string(kMaxBinderNameBytes + 1, 'a'), false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsUsableBinderName(c.name), c.usable) << c.name;
@@ -173,7 +174,7 @@ TEST(BinderFiles, IniTextKeepsOtherLinesAndAddsKeysWhereTheyBelong) {
 
 TEST(BinderFiles, KeysAndSectionsThatCannotReadBackAreRecognised) {
   for (const char* key : {"C:\\a", "a b.txt", "表.txt", "x;y"}) EXPECT_TRUE(IsIniKey(key)) << key;
-  for (const char* key : {"", "a=b.txt", ";a", "[a", " a", "a ", "a\tb"}) {
+  for (const char* key : {"", "a=b.txt", ";a", "[a", " a", "a ", "a\tb", "a\x95"}) {
     EXPECT_FALSE(IsIniKey(key)) << key;
   }
   EXPECT_TRUE(IsIniSection("Work-C:\\"));
