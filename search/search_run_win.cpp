@@ -60,9 +60,7 @@ std::function<void()>& ScanFault() {
 
 }  // namespace
 
-void SetScanFaultForTests(std::function<void()> fault) {
-  ScanFault() = std::move(fault);
-}
+void SetScanFaultForTests(std::function<void()> fault) { ScanFault() = std::move(fault); }
 
 HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
   switch (w.SearchMode) {

@@ -82,24 +82,21 @@ void BuildSearchList(TVemkoSearcher& w, bool upmode) {
     w.NotifyAfterBuild = 0;
   });
   if (failure) {
-    win::PostError(w.Handle(),
-                   "検索リストの作成中にエラーが発生しました: " + win::FailureText(failure) +
-                       "。検索リストは変更されていません。");
+    win::PostError(w.Handle(), "検索リストの作成中にエラーが発生しました: " +
+                                   win::FailureText(failure) + "。検索リストは変更されていません。");
   }
 }
 
 }  // namespace
 
-void SetBuildFaultForTests(std::function<void()> fault) {
-  BuildFault() = std::move(fault);
-}
+void SetBuildFaultForTests(std::function<void()> fault) { BuildFault() = std::move(fault); }
 
 void TVemkoSearcher::SearchNewMenuClick() {
   if (win::AskYesNo(hwnd_, "検索リストを更新しますか？", "検索リストの更新")) StartListBuild();
 }
 
 void TVemkoSearcher::StartListBuild() {
-  if (BuildStop.load() == 0) return;   // one build at a time
+  if (BuildStop.load() == 0) return;  // one build at a time
   if (ListMaintenanceRunning) return;  // the live set is being changed
   // A build thread that ended by itself is released now.
   if (BuildThread) {
