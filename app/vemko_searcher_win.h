@@ -407,6 +407,29 @@ class TVemkoSearcher {
 
   // ---- companion programs (companions/companion_hooks_win.cpp) ----------
   // (companions: add its own members below this line)
+  // Send a message (companions/companion_message.h) to the companion's
+  // window when one runs; false without one. The binder and copy tool are
+  // first asked for their executable, which is remembered in toolpath or
+  // simpcppath when it is the expected program.
+  bool NotifyLauncher(uint32_t code, std::string_view text);
+  bool SendToBrontal(uint32_t code, std::string_view text);
+  bool SendToPexwick(uint32_t code, std::string_view text);
+  // Full path of the executable of a window's process; empty before NT 5.0
+  // or when the process cannot be asked.
+  std::string CompanionExePath(HWND window) const;
+  // The result list's popup menu opens: shows the binder submenu N16 and its
+  // items SendBinderMenu and Pexwick1 as the companions allow (called from
+  // PopupMenu1Popup).
+  void UpdateCompanionPopupItems();
+  // The tools menu opens: Brontal1's state.
+  void UpdateCompanionToolItems();
+  // The shared body of SendBinderMenuClick and Pexwick1Click.
+  void RegisterChosenRows(bool copyTool);
+  // Registers the chosen rows in the binder files beside the companion's
+  // executable, as the companion would (it does not run).
+  void WriteBinderFiles(const std::string& exePath, const std::string& caption);
+  // Set while TBinderAddDlg is open: another binder-list reply is ignored.
+  bool BinderDialogOpen = false;
   LRESULT WMCopyData(HWND sender, const COPYDATASTRUCT* data);
   void Timer1Timer();
   void N10Click();

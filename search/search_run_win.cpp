@@ -322,6 +322,7 @@ void TVemkoSearcher::Tool1Click() {
   N14->SetEnabled(free && win::IsChecked(CheckBox10));
   N20->SetVisible(SearchMode != SearchMode::NameSearch);
   UpdateMaintenanceMenus();
+  UpdateCompanionToolItems();
 }
 
 }  // namespace filvex

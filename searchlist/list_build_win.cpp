@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "app/vemko_searcher_win.h"
-#include "companions/companion_names.h"
+#include "companions/companion_message.h"
 #include "platform/dir_enum_win.h"
 #include "platform/message_box.h"
 #include "platform/ui_call.h"
@@ -26,26 +26,6 @@
 namespace filvex {
 
 namespace {
-
-constexpr ULONG_PTR kBuildFinishedCode = 0;
-// A launcher that does not answer within this time is not waited for.
-constexpr UINT kNotifyTimeoutMs = 5000;
-
-// Sends the launcher a message: "Vemko" and the text, with the code as the
-// data kind. Nothing happens when no launcher runs.
-void NotifyLauncher(HWND self, ULONG_PTR code, std::string_view text) {
-  HWND launcher = FindWindowA(kLauncherClass, nullptr);
-  if (!launcher) return;
-  std::string payload = "Vemko";
-  payload += text;
-  COPYDATASTRUCT data = {};
-  data.dwData = code;
-  data.cbData = static_cast<DWORD>(payload.size());
-  data.lpData = payload.data();
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(launcher, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
-                      reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kNotifyTimeoutMs, &result);
-}
 
 std::function<void()>& BuildFault() {
   static std::function<void()> fault;
@@ -98,7 +78,7 @@ void BuildSearchList(TVemkoSearcher& w, bool upmode) {
   });
   w.BuildStop.store(1);
   win::RunOnUiThread([&] {
-    if (w.NotifyAfterBuild && !stopped) NotifyLauncher(w.Handle(), kBuildFinishedCode, "");
+    if (w.NotifyAfterBuild && !stopped) w.NotifyLauncher(kCodeBuildFinished, "");
     w.NotifyAfterBuild = 0;
   });
   if (failure) {
