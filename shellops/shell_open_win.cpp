@@ -190,6 +190,8 @@ void TVemkoSearcher::PopupMenu1Popup() {
   SendToMenu->SetVisible(s.sendToVisible);
   Property1->SetVisible(s.propertiesVisible);
   N15->SetVisible(s.pickupAddVisible);
+  // The binder submenu's items follow the companions that are present.
+  UpdateCompanionPopupItems();
 }
 
 void TVemkoSearcher::Help2Click() {
