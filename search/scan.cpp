@@ -363,10 +363,13 @@ class Scanner {
     return true;
   }
 
-  void record(HitRecord&& r) {
+  // Counts a match and keeps its record while the hit limit allows; the
+  // record is made only then (a match beyond the limit is only counted).
+  template <class MakeRecord>
+  void record(MakeRecord&& make) {
     ++result_.TotalMatches;
     if (hits_.size() < limit_) {
-      hits_.push_back(std::move(r));
+      hits_.push_back(make());
     } else {
       result_.WithinLimit = false;
     }
@@ -400,8 +403,34 @@ class Scanner {
       return false;
     }
     if (at == kNone) return false;
-    *i = std::max(*i, lines.lineAtLowerOffset(at));
+    *i = std::max(*i, LineAtOffsetFrom(lines, *i, at));
     return true;
+  }
+
+  // The line whose lower-cased name holds byte pos, searched forward from
+  // line `from`, whose name starts at or before pos: steps that double, then
+  // halve. Hits lie close together when there are many, so each costs a few
+  // compares instead of a search over the whole list.
+  template <class Lines>
+  static size_t LineAtOffsetFrom(const Lines& lines, size_t from, size_t pos) {
+    const size_t n = lines.size();
+    size_t lo = from, step = 1;
+    size_t hi = lo + step;
+    while (hi < n && lines.lowerNameOffset(hi) <= pos) {
+      lo = hi;
+      step *= 2;
+      hi = lo + step;
+    }
+    hi = std::min(hi, n);
+    while (hi - lo > 1) {  // offset(lo) <= pos < offset(hi), or hi is the end
+      const size_t mid = lo + (hi - lo) / 2;
+      if (lines.lowerNameOffset(mid) <= pos) {
+        lo = mid;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
   }
 
   void folderPass() {
@@ -436,7 +465,7 @@ class Scanner {
         bool hit = namePasses(p, buffer, lower);
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
-          record(FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder));
+          record([&] { return FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder); });
         ++i;
       }
     }
@@ -479,7 +508,7 @@ class Scanner {
         bool hit = namePasses(p, buffer, files.lowerName(j));
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
-          record(FileHitRecord(list_, j, m_.lastWrite(), icons_.file));
+          record([&] { return FileHitRecord(list_, j, m_.lastWrite(), icons_.file); });
         ++j;
       }
     }
