@@ -67,6 +67,8 @@ namespace filvex {
 
 // How a main window is started. The real program passes its command line and
 // leaves the rest empty; tests give a program folder of their own.
+struct SearchRun;  // one search's query and hits (search/search_run_win.cpp)
+
 struct StartOptions {
   std::string programFolder;                  // empty: the executable's folder
   std::string exeName;                        // empty: the executable's file name
@@ -240,8 +242,10 @@ class TVemkoSearcher {
   // started the search; its Tag settles the mode.
   void StartSearch(HWND trigger, int modeTag = -1);
   void StopSearch();
-  void SearchDone();
-  void RunSearch();
+  // The worker's body and its end handler, both given the run's state
+  // (search/search_run_win.cpp).
+  void RunSearch(SearchRun& run);
+  void SearchDone(SearchRun& run);
   // Every change of a search-panel control after its own handler: the place
   // where the search decides whether the change starts a search.
   void SearchTrigger(HWND control, UINT code);

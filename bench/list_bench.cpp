@@ -1,5 +1,7 @@
 // Load and save speed and memory of a search list of one million entries.
-// Usage: list_bench [folders files]   (default 100000 900000)
+// Usage: list_bench [folders files [data-folder]]   (default 100000 900000
+// /tmp/filvex-list-bench). The six list files stay in the data folder, so
+// that scripts/bench-latency.sh can start the program on them.
 
 #include <thread>  // for std::chrono: <chrono> itself holds a literal CP932 cannot encode
 #include <cstdio>
@@ -29,7 +31,7 @@ static double Ms(Clock::time_point a, Clock::time_point b) {
 int main(int argc, char** argv) {
   size_t folders = argc > 2 ? std::strtoul(argv[1], nullptr, 10) : 100000;
   size_t files = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 900000;
-  std::string dir = "/tmp/filvex-list-bench";
+  std::string dir = argc > 3 ? argv[3] : "/tmp/filvex-list-bench";
   std::system(("mkdir -p " + dir).c_str());
   DriveCounts fc, ic;
   {

@@ -145,8 +145,9 @@ void SetSortImage(TVemkoSearcher& w, int column, int direction) {
   if (!header) return;
   view->SetColumnImageList(w.ImageList1.get());
   HDITEMA item{};
-  item.mask = HDI_FORMAT;
+  item.mask = HDI_FORMAT | HDI_IMAGE;
   if (!SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) return;
+  const HDITEMA shown = item;
   if (direction < 0) {
     item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
     item.iImage = 0;
@@ -154,6 +155,10 @@ void SetSortImage(TVemkoSearcher& w, int column, int direction) {
     item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
     item.iImage = kDescendingImage + (direction ? 1 : 0);
   }
+  // Every search ends by putting the arrow back on the name column, where it
+  // mostly is already: an unchanged header is not set (and repainted) again.
+  const bool noImage = direction < 0 && !(shown.fmt & HDF_IMAGE);
+  if (item.fmt == shown.fmt && (noImage || item.iImage == shown.iImage)) return;
   item.mask = HDI_FORMAT | HDI_IMAGE;
   SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
 }

@@ -4,6 +4,14 @@
 #   scripts/bench-search.sh [entries [rounds]]      (default 1000000 5)
 # Builds search_winbench in the cross build (FILVEX_WIN_BUILD, default
 # build/win).
+#
+# This times the search from inside the program's own process: the text is
+# set on the window's own thread and the end is seen on the stop flag, so it
+# leaves out what a user meets around the search: the keystroke and every
+# look at the window arrive from another process as messages that the
+# window's thread takes in turn, between the worker's hand-overs and the
+# repaint. scripts/bench-latency.sh measures that way, beside the floor of
+# a minimal window of the same shape.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

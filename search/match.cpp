@@ -60,9 +60,10 @@ bool InNormalRanges(const LocalDateTime& t) {
 // Packs the minute of t (its seconds dropped); false outside the packed range.
 bool PackMinute(const LocalDateTime& t, PackedDate* out) {
   char buf[64];
-  int n = std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day,
-                        t.hour, t.minute);
-  return n == static_cast<int>(kDateTextLen) && PackDateText(std::string_view(buf, kDateTextLen), out);
+  int n = std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                        t.minute);
+  return n == static_cast<int>(kDateTextLen) &&
+         PackDateText(std::string_view(buf, kDateTextLen), out);
 }
 
 }  // namespace
@@ -183,6 +184,19 @@ bool Matcher::packedDatePasses(PackedDate d) const {
   if (packedNone_) return false;
   if (packedLowStrict_ ? d <= packedLow_ : d < packedLow_) return false;
   return d <= packedHigh_;
+}
+
+bool Matcher::packedDateRange(PackedDate* low, PackedDate* high) const {
+  if (packedNone_) return false;
+  PackedDate lo = packedLow_;
+  if (packedLowStrict_) {
+    if (lo == 0xFFFFFFFFu) return false;
+    ++lo;
+  }
+  if (lo > packedHigh_) return false;
+  *low = lo;
+  *high = packedHigh_;
+  return true;
 }
 
 bool Matcher::sizePasses(uint32_t sizeKB) const {

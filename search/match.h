@@ -128,6 +128,9 @@ class Matcher {
   // True when packedDatePasses gives the same answer as datePasses on the
   // unpacked text, for every packed date.
   bool packedBoundsUsable() const { return packedUsable_; }
+  // The packed dates packedDatePasses accepts, as one closed range
+  // [*low, *high]; false when it accepts none.
+  bool packedDateRange(PackedDate* low, PackedDate* high) const;
   bool sizePasses(uint32_t sizeKB) const;
   bool attributesPass(uint8_t attrCode) const;
 

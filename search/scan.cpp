@@ -35,7 +35,7 @@ int ByteCommonness(unsigned char c) {
   if (c == '.') return 8;
   if (c == '_' || c == '-' || c == ' ') return 5;
   if (c == 0x81 || c == 0x82 || c == 0x83) return 7;  // kana and full-width leads
-  if (c >= 0x88 && c <= 0x9F) return 4;              // kanji leads
+  if (c >= 0x88 && c <= 0x9F) return 4;               // kanji leads
   return 2;
 }
 
@@ -151,12 +151,12 @@ struct Cursor {
 class NameProbe {
  public:
   NameProbe(const Matcher& m, std::string_view buffer, const StopFlag* stop)
-      : buffer_(buffer), andMode_(m.query().andMode) {
+      : buffer_(buffer), andMode_(m.query().andMode), head_(m.query().head) {
     cursors_.reserve(m.fragments().size());
     for (std::string_view f : m.fragments()) {
       bool never = f.empty() || f.find('\n') != std::string_view::npos;
-      cursors_.push_back(Cursor{f, Finder(buffer, f, stop),
-                                never ? ByteKind::Single : ByteKindAt(f, 0), never});
+      cursors_.push_back(
+          Cursor{f, Finder(buffer, f, stop), never ? ByteKind::Single : ByteKindAt(f, 0), never});
     }
   }
 
@@ -181,7 +181,10 @@ class NameProbe {
         *stopped = true;
         return false;
       }
-      bool hit = c.inside(off, len) && ByteKindAt(name, c.pos - off) == c.firstKind;
+      // A head search takes only an occurrence at the name's start, where
+      // the name holds the fragment's own bytes (and so its byte kinds).
+      bool hit = c.inside(off, len) &&
+                 (head_ ? c.pos == off : ByteKindAt(name, c.pos - off) == c.firstKind);
       if (andMode_ && !hit) return false;
       any = any || hit;
     }
@@ -210,6 +213,7 @@ class NameProbe {
  private:
   std::string_view buffer_;
   bool andMode_;
+  bool head_;
   std::vector<Cursor> cursors_;
 };
 
@@ -224,10 +228,9 @@ class Scanner {
         icons_(icons),
         limit_(static_cast<size_t>(std::max(query.hitLimit, 0))),
         restrict_(!query.drives.empty()),
-        // A head search tests each name's first bytes directly: cheaper than
-        // finding every occurrence in the buffer to keep only those at a start.
-        probeNames_(m_.comparesNames() && !query.head) {
+        probeNames_(m_.comparesNames()) {
     for (char c : query.drives) allowed_[static_cast<unsigned char>(c)] = true;
+    for (int a = 0; a < 256; ++a) attrPasses_[a] = m_.attributesPass(static_cast<uint8_t>(a));
   }
 
   ScanResult run() {
@@ -274,10 +277,99 @@ class Scanner {
     return out;
   }
 
-  void record(HitRecord&& r) {
+  // The one test of a mode that compares no names, on the information
+  // columns: an attribute-code table, a closed size range or a closed
+  // packed-date range. Every line it fails would fail filtersPass, so the
+  // pass skips such lines without looking at anything else; the lines it
+  // lets through are tested in full.
+  enum class ColumnTest { None, Attr, Size, Date, Nothing };
+  struct ColumnFilter {
+    ColumnTest test = ColumnTest::None;
+    uint32_t low = 0, high = 0;
+  };
+
+  ColumnFilter columnFilter(bool isFile) const {
+    ColumnFilter f;
+    if (probeNames_) return f;  // a name search is driven by the names
+    if (m_.attributesApply()) {
+      f.test = ColumnTest::Attr;
+    } else if (m_.sizeApplies()) {
+      const SearchQuery& q = m_.query();
+      f.test = ColumnTest::Size;
+      switch (q.sizeRelation) {
+        case SizeRelation::Smaller:
+          f.high = q.sizeLowKB;
+          break;
+        case SizeRelation::Larger:
+          f.low = q.sizeLowKB;
+          f.high = 0xFFFFFFFFu;
+          break;
+        case SizeRelation::Range:
+          f.low = q.sizeLowKB;
+          f.high = q.sizeHighKB;
+          break;
+      }
+      if (f.low > f.high) f.test = ColumnTest::Nothing;
+      // A folder's size is 0 whatever its line holds.
+      if (!isFile) f.test = m_.sizePasses(0) ? ColumnTest::None : ColumnTest::Nothing;
+    } else if (m_.dateApplies() && m_.packedBoundsUsable()) {
+      f.test = m_.packedDateRange(&f.low, &f.high) ? ColumnTest::Date : ColumnTest::None;
+    }
+    return f;
+  }
+
+  // Moves *i forward, up to end, past the lines that fail the column test.
+  // Lines beyond the information list, and lines whose date is not held
+  // packed, stop the move: the full test decides those. Polls the stop flag
+  // every kBlock lines; false on a stop.
+  bool skipByColumns(const InfoLines& info, const ColumnFilter& f, size_t* i, size_t end) {
+    if (f.test == ColumnTest::None) return true;
+    const size_t last = std::min(end, info.size());
+    size_t k = *i;
+    if (f.test == ColumnTest::Nothing) k = std::max(k, last);
+    while (k < last) {
+      if (stop_ && stop_->load(std::memory_order_relaxed)) {
+        result_.Stopped = true;
+        return false;
+      }
+      const size_t e = std::min(last, k + kBlock);
+      switch (f.test) {
+        case ColumnTest::Attr: {
+          const uint8_t* attr = info.attrColumn();
+          while (k < e && !attrPasses_[attr[k]]) ++k;
+          break;
+        }
+        case ColumnTest::Size: {
+          const uint32_t* size = info.sizeColumn();
+          const uint32_t width = f.high - f.low;
+          while (k < e && size[k] - f.low > width) ++k;
+          break;
+        }
+        case ColumnTest::Date: {
+          const PackedDate* date = info.dateColumn(m_.lastWrite());
+          const uint8_t* form = info.formColumn();
+          const uint32_t width = f.high - f.low;
+          while (k < e && date[k] - f.low > width &&
+                 (form[k] == InfoRecord::Dated || form[k] == InfoRecord::DatedWithSize))
+            ++k;
+          break;
+        }
+        default:
+          break;
+      }
+      if (k < e) break;
+    }
+    *i = std::max(*i, k);
+    return true;
+  }
+
+  // Counts a match and keeps its record while the hit limit allows; the
+  // record is made only then (a match beyond the limit is only counted).
+  template <class MakeRecord>
+  void record(MakeRecord&& make) {
     ++result_.TotalMatches;
     if (hits_.size() < limit_) {
-      hits_.push_back(std::move(r));
+      hits_.push_back(make());
     } else {
       result_.WithinLimit = false;
     }
@@ -294,8 +386,8 @@ class Scanner {
   bool namePasses(NameProbe* probe, std::string_view buffer, std::string_view lower) {
     if (!probe) return m_.namePasses(lower);
     bool stopped = false;
-    bool pass = probe->passes(static_cast<size_t>(lower.data() - buffer.data()), lower.size(),
-                              &stopped);
+    bool pass =
+        probe->passes(static_cast<size_t>(lower.data() - buffer.data()), lower.size(), &stopped);
     if (stopped) result_.Stopped = true;
     return pass;
   }
@@ -311,8 +403,34 @@ class Scanner {
       return false;
     }
     if (at == kNone) return false;
-    *i = std::max(*i, lines.lineAtLowerOffset(at));
+    *i = std::max(*i, LineAtOffsetFrom(lines, *i, at));
     return true;
+  }
+
+  // The line whose lower-cased name holds byte pos, searched forward from
+  // line `from`, whose name starts at or before pos: steps that double, then
+  // halve. Hits lie close together when there are many, so each costs a few
+  // compares instead of a search over the whole list.
+  template <class Lines>
+  static size_t LineAtOffsetFrom(const Lines& lines, size_t from, size_t pos) {
+    const size_t n = lines.size();
+    size_t lo = from, step = 1;
+    size_t hi = lo + step;
+    while (hi < n && lines.lowerNameOffset(hi) <= pos) {
+      lo = hi;
+      step *= 2;
+      hi = lo + step;
+    }
+    hi = std::min(hi, n);
+    while (hi - lo > 1) {  // offset(lo) <= pos < offset(hi), or hi is the end
+      const size_t mid = lo + (hi - lo) / 2;
+      if (lines.lowerNameOffset(mid) <= pos) {
+        lo = mid;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
   }
 
   void folderPass() {
@@ -323,11 +441,13 @@ class Scanner {
     if (probeNames_ && probe.hopeless()) return;
     NameProbe* p = probeNames_ ? &probe : nullptr;
     const bool recy = m_.query().recy;
+    const ColumnFilter columns = columnFilter(/*isFile=*/false);
     for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->folders : nullptr, n)) {
       size_t i = begin;
       while (i < end) {
         if (mustEnd()) return;
         if (p && !jumpToCandidate(probe, folders, &i)) return;
+        if (!skipByColumns(list_.FolderInfoList, columns, &i, end)) return;
         if (i >= end) break;
         if (folders.path(i).empty()) {  // removed folder
           ++i;
@@ -345,7 +465,7 @@ class Scanner {
         bool hit = namePasses(p, buffer, lower);
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
-          record(FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder));
+          record([&] { return FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder); });
         ++i;
       }
     }
@@ -361,11 +481,13 @@ class Scanner {
     if (probeNames_ && probe.hopeless()) return;
     NameProbe* p = probeNames_ ? &probe : nullptr;
     const bool recy = m_.query().recy;
+    const ColumnFilter columns = columnFilter(/*isFile=*/true);
     for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->files : nullptr, n)) {
       size_t j = begin;
       while (j < end) {
         if (mustEnd()) return;
         if (p && !jumpToCandidate(probe, files, &j)) return;
+        if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return;
         if (j >= end) break;
         // A line without "=" or whose folder number is not a number of the
         // folder list names no entry: it is passed over, and the lines after it
@@ -386,7 +508,7 @@ class Scanner {
         bool hit = namePasses(p, buffer, files.lowerName(j));
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
-          record(FileHitRecord(list_, j, m_.lastWrite(), icons_.file));
+          record([&] { return FileHitRecord(list_, j, m_.lastWrite(), icons_.file); });
         ++j;
       }
     }
@@ -402,6 +524,7 @@ class Scanner {
   bool restrict_;
   bool probeNames_;
   bool allowed_[256] = {};
+  bool attrPasses_[256] = {};  // attributesPass of every code
   ScanResult result_;
 };
 

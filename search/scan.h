@@ -10,12 +10,16 @@
 // comes from the layout of the list, not from other rules: in a name search
 // the lower-cased names lie end to end in one buffer, so the scan runs one
 // memory search over that buffer (within each allowed drive's block) and
-// tests only the entries where a fragment occurs.
+// tests only the entries where a fragment occurs (a head search too, keeping
+// the occurrences at a name's start). The modes that compare no names run
+// their one test over a column of the information lines (attribute code,
+// size or packed date) and look at nothing else of the lines it fails.
 //
 // Runs on a worker thread; reads the list without a lock (the caller keeps the
 // list unchanged while a scan may read it) and polls the stop flag before
-// every entry and between blocks of the memory search, so a stop request ends
-// the scan within one entry or one block (64 KB) of buffer.
+// every entry and between blocks of the memory search and of the column
+// tests, so a stop request ends the scan within one entry or one block (64 KB
+// of buffer, 64K lines of a column).
 
 #include <atomic>
 #include <cstddef>

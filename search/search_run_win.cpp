@@ -2,11 +2,12 @@
 // the search panel's changes that start one.
 //
 // One scan runs at a time, on a TSearchThread worker (win::WorkerThread).
-// The worker takes the panel's values through one call to the
-// user-interface thread, scans the live set into a hit list of its own and
-// hands that list over in its last call; SearchDone then shows it. The
-// window's HitList is therefore never written by the worker, and the result
-// list can answer any request at any time without a lock. The worker reads
+// StartSearch reads the panel's values before the worker starts; the worker
+// scans the live set into a hit list of its own, and its end handler
+// SearchDone, run on the user-interface thread by the worker's one call
+// there, takes that list over and shows it. The window's HitList is therefore
+// never written by the worker, and the result list can answer any request at
+// any time without a lock. The worker reads
 // the live set without a lock: whatever changes the live set stops the
 // search first, and no scan starts while a build fills the live set itself.
 #include "search/search_run_win.h"
@@ -16,6 +17,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "app/vemko_searcher_win.h"
@@ -60,7 +62,9 @@ std::function<void()>& ScanFault() {
 
 }  // namespace
 
-void SetScanFaultForTests(std::function<void()> fault) { ScanFault() = std::move(fault); }
+void SetScanFaultForTests(std::function<void()> fault) {
+  ScanFault() = std::move(fault);
+}
 
 HWND SearchAgainTrigger(const TVemkoSearcher& w, bool afterBuild) {
   switch (w.SearchMode) {
@@ -110,40 +114,73 @@ SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
   return q;
 }
 
+// One search run. StartSearch fills the query on the user-interface thread
+// before the worker starts; the worker alone then writes the hits and the
+// counts; SearchDone, the worker's end handler, takes them over once the
+// worker's body has returned. No two threads touch it at the same time.
+struct SearchRun {
+  SearchQuery query;
+  HitIcons icons;
+  filvex::HitList hits;
+  ScanResult result;
+  bool completed = false;  // the scan returned (no exception): the cursor goes back
+};
+
 void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 1. Typing searches only while the incremental toggle is down.
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
   if (SearchStopDepth > 0) return;
   if (ListMaintenanceRunning) return;  // the live set is being changed
-  // 2-4. Stop what runs, empty the list.
+  // 2-4. Stop what runs, empty the list. The list stays unpainted from here
+  // until the hits (or, for no search, the empty list) are shown: one repaint
+  // per keystroke instead of one for the emptied list and one for the hits.
   StopSearch();
   SetMouseCursor(IDC_WAIT);
+  SuspendListUpdates(ListView1);
   ClearHitList();
   TotalMatches = 0;
   WithinLimit = true;
   // 5. The worker reserves its own hit list for the limit (see RunSearch).
-  // 6-7. Running from here; the mode follows the trigger's group.
+  // 6-7. Running from here; the mode follows the trigger's group. The colours
+  // are set only when the mode changes them (the resumed list repaints).
   SearchStopFlag.store(0);
   SearchMode = SettleMode(SearchMode, modeTag >= 0 ? modeTag : TagOf(trigger));
   const COLORREF background = ModeBackgroundColor(SearchMode);
-  ListView_SetBkColor(ListView1, background);
-  ListView_SetTextBkColor(ListView1, background);
-  InvalidateRect(ListView1, nullptr, TRUE);
+  if (ListView_GetBkColor(ListView1) != background ||
+      ListView_GetTextBkColor(ListView1) != background) {
+    ListView_SetBkColor(ListView1, background);
+    ListView_SetTextBkColor(ListView1, background);
+  }
   // 8. Nothing to look for, or a list that a build is filling: no worker.
   // The stop flag goes back to idle, so the commands that are refused while
   // a search runs (column sort, selections) work on whatever is shown next.
+  // The caption loses the count of the hits that were just emptied away.
   const bool buildFills = BuildFillsLiveList(*this);
   if (GetWindowTextLengthA(Edit1) == 0 || buildFills) {
-    if (buildFills) SetListColumnCaption(kColumnName, std::string(kNameCaption));
+    SetListColumnCaption(kColumnName, std::string(kNameCaption));
     SearchStopFlag.store(1);
+    ResumeListUpdates(ListView1);
     SetMouseCursor(IDC_ARROW);
     SetStatusText(0, "");
     return;
   }
-  // 9-10. The list stays unpainted until SearchDone shows the hits.
-  SuspendListUpdates(ListView1);
-  SearchThread =
-      std::make_unique<win::WorkerThread>([this] { RunSearch(); }, [this] { SearchDone(); });
+  // 9. The window's side of the run's start and the panel's values, here on
+  // the user-interface thread before the worker exists: the worker needs no
+  // call back to this thread until its end (SearchDone), which is the one
+  // hand-over of a search. The list stays suspended until SearchDone.
+  auto run = std::make_shared<SearchRun>();
+  SetListColumnCaption(kColumnName, std::string(kNameCaption));
+  SetStatusText(0, "");
+  EnableWindow(SpeedButton4, FALSE);
+  EnableWindow(CheckBox6, TRUE);
+  SendMessageA(HitListSpBtn, BM_SETCHECK, BST_UNCHECKED, 0);
+  CurrentFolder.clear();
+  ShowsSearchHits = true;
+  run->query = SearchQueryFromPanel(*this);
+  run->icons = {FolderIconIndex, FileIconIndex};
+  // 10. The worker.
+  SearchThread = std::make_unique<win::WorkerThread>([this, run] { RunSearch(*run); },
+                                                     [this, run] { SearchDone(*run); });
   if (!SearchThread->Start()) {
     SearchThread.reset();
     SearchStopFlag.store(1);
@@ -164,63 +201,32 @@ void TVemkoSearcher::StopSearch() {
   StopIconFetch();
 }
 
-void TVemkoSearcher::RunSearch() {
-  // Worker thread. Steps 1-3 run on the user-interface thread: the panel's
-  // controls are touched and read there, before the first entry is scanned.
-  SearchQuery query;
-  HitIcons icons;
-  bool scan = false;
-  win::RunOnUiThread([&] {
-    SetListColumnCaption(kColumnName, std::string(kNameCaption));
-    SetStatusText(0, "");
-    TotalMatches = 0;
-    EnableWindow(SpeedButton4, FALSE);
-    EnableWindow(CheckBox6, TRUE);
-    SendMessageA(HitListSpBtn, BM_SETCHECK, BST_UNCHECKED, 0);
-    CurrentFolder.clear();
-    ShowsSearchHits = true;
-    if (SearchMode == SearchMode::NameSearch && GetWindowTextLengthA(Edit1) == 0) {
-      SearchStopFlag.store(1);
-      ResumeListUpdates(ListView1);
-      return;
-    }
-    query = SearchQueryFromPanel(*this);
-    icons = {FolderIconIndex, FileIconIndex};
-    WithinLimit = true;
-    scan = true;
-  });
-  if (!scan) return;
-
-  // 4-5. The scan, into a list reserved for the hit limit (no reallocation
-  // while it fills), polling SearchStopFlag before every entry.
-  filvex::HitList hits;
-  hits.reserve(static_cast<size_t>(query.hitLimit));
-  ScanResult result;
-  auto handOver = [&] {
-    HitList = std::move(hits);
-    TotalMatches = static_cast<int>(result.TotalMatches);
-    WithinLimit = result.WithinLimit;
-  };
+void TVemkoSearcher::RunSearch(SearchRun& run) {
+  // Worker thread: the scan into the run's own hit list, reserved for the hit
+  // limit (no reallocation while it fills), polling SearchStopFlag before
+  // every entry. It touches no window: SearchDone shows what it found.
+  run.hits.reserve(static_cast<size_t>(std::max(run.query.hitLimit, 0)));
   try {
     if (ScanFault()) ScanFault()();
-    result = ScanSearchList(LiveList, query, hits, &SearchStopFlag, icons);
+    run.result = ScanSearchList(LiveList, run.query, run.hits, &SearchStopFlag, run.icons);
   } catch (...) {
     // The hits found until then are still shown; the cursor stays. The user
     // is told, once the worker has ended, that the list may be short.
-    result.TotalMatches = hits.size();
-    win::RunOnUiThread(handOver);
+    run.result.TotalMatches = run.hits.size();
     win::PostError(hwnd_,
                    "検索中にエラーが発生しました: " + win::FailureText(std::current_exception()));
     throw;
   }
-  // 6. The hand-over, and the cursor back to normal.
-  win::RunOnUiThread([&] {
-    handOver();
-    SetMouseCursor(IDC_ARROW);
-  });
+  run.completed = true;
 }
 
-void TVemkoSearcher::SearchDone() {
+void TVemkoSearcher::SearchDone(SearchRun& run) {
+  // The hand-over of the worker's hits, and the cursor back to normal after a
+  // scan that returned.
+  HitList = std::move(run.hits);
+  TotalMatches = static_cast<int>(run.result.TotalMatches);
+  WithinLimit = run.result.WithinLimit;
+  if (run.completed) SetMouseCursor(IDC_ARROW);
   // 1-2. Row count, room trimmed, the default order (folders first, names).
   ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
   HitList.shrink_to_fit();

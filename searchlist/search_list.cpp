@@ -10,9 +10,13 @@ namespace filvex {
 
 namespace {
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
-inline unsigned Two(const char* p) { return (p[0] - '0') * 10u + (p[1] - '0'); }
+inline unsigned Two(const char* p) {
+  return (p[0] - '0') * 10u + (p[1] - '0');
+}
 
 inline int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -106,10 +110,29 @@ void UnpackDateText(PackedDate d, char o[kDateTextLen]) {
 // ---- InfoLines -------------------------------------------------------------
 
 void InfoLines::clear() {
-  records_.clear();
-  records_.shrink_to_fit();
+  for (auto* column : {&created_, &written_, &size_}) {
+    column->clear();
+    column->shrink_to_fit();
+  }
+  for (auto* column : {&attr_, &form_}) {
+    column->clear();
+    column->shrink_to_fit();
+  }
   raw_.clear();
   raw_.shrink_to_fit();
+}
+
+void InfoLines::reserve(size_t n) {
+  for (auto* column : {&created_, &written_, &size_}) column->reserve(n);
+  for (auto* column : {&attr_, &form_}) column->reserve(n);
+}
+
+void InfoLines::push(const InfoRecord& r) {
+  created_.push_back(r.created);
+  written_.push_back(r.written);
+  size_.push_back(r.form == InfoRecord::DatedWithSize ? r.sizeOrRaw : 0);
+  attr_.push_back(r.attr);
+  form_.push_back(r.form);
 }
 
 void InfoLines::appendText(std::string_view line) {
@@ -135,13 +158,20 @@ void InfoLines::appendText(std::string_view line) {
       }
     }
     if (!ok) {
-      r = InfoRecord{};
-      r.form = InfoRecord::Raw;
-      r.sizeOrRaw = static_cast<uint32_t>(raw_.size());
+      // A raw line: its text is kept; the columns hold the index of the text
+      // (in created), and the attribute code and size read from it once here,
+      // so that the filters read every line's values from the columns.
+      const uint32_t index = static_cast<uint32_t>(raw_.size());
       raw_.emplace_back(line);
+      created_.push_back(index);
+      written_.push_back(0);
+      size_.push_back(RawSizeKB(raw_.back()));
+      attr_.push_back(RawAttr(raw_.back()));
+      form_.push_back(InfoRecord::Raw);
+      return;
     }
   }
-  records_.push_back(r);
+  push(r);
 }
 
 void InfoLines::appendDated(PackedDate created, PackedDate written, uint8_t attr, bool hasSize,
@@ -152,56 +182,82 @@ void InfoLines::appendDated(PackedDate created, PackedDate written, uint8_t attr
   r.attr = attr;
   r.form = hasSize ? InfoRecord::DatedWithSize : InfoRecord::Dated;
   r.sizeOrRaw = hasSize ? sizeKB : 0;
-  records_.push_back(r);
+  push(r);
 }
 
 void InfoLines::appendRoot() {
   InfoRecord r;
   r.form = InfoRecord::Root;
-  records_.push_back(r);
+  push(r);
 }
 
-void InfoLines::erase(size_t i) {
-  if (i < records_.size()) records_.erase(records_.begin() + static_cast<ptrdiff_t>(i));
-}
+namespace {
 
-void InfoLines::eraseLines(const std::vector<size_t>& ascending) {
+template <class Column>
+void EraseAscending(Column& column, const std::vector<size_t>& ascending) {
   size_t out = 0, k = 0;
-  for (size_t i = 0; i < records_.size(); ++i) {
+  for (size_t i = 0; i < column.size(); ++i) {
     if (k < ascending.size() && ascending[k] == i) {
       ++k;
       continue;
     }
-    records_[out++] = records_[i];
+    column[out++] = column[i];
   }
-  records_.resize(out);
+  column.resize(out);
+}
+
+}  // namespace
+
+void InfoLines::erase(size_t i) {
+  if (i >= form_.size()) return;
+  const auto at = static_cast<ptrdiff_t>(i);
+  for (auto* column : {&created_, &written_, &size_}) column->erase(column->begin() + at);
+  for (auto* column : {&attr_, &form_}) column->erase(column->begin() + at);
+}
+
+void InfoLines::eraseLines(const std::vector<size_t>& ascending) {
+  for (auto* column : {&created_, &written_, &size_}) EraseAscending(*column, ascending);
+  for (auto* column : {&attr_, &form_}) EraseAscending(*column, ascending);
 }
 
 void InfoLines::setEmpty(size_t i) {
-  if (i < records_.size()) records_[i] = InfoRecord{};
+  if (i >= form_.size()) return;
+  created_[i] = written_[i] = size_[i] = 0;
+  attr_[i] = 0;
+  form_[i] = InfoRecord::Empty;
+}
+
+std::optional<InfoRecord> InfoLines::record(size_t i) const {
+  if (i >= form_.size()) return std::nullopt;
+  InfoRecord r;
+  r.form = static_cast<InfoRecord::Form>(form_[i]);
+  r.created = r.form == InfoRecord::Raw ? 0 : created_[i];
+  r.written = written_[i];
+  r.attr = r.form == InfoRecord::Raw ? 0 : attr_[i];
+  r.sizeOrRaw = r.form == InfoRecord::Raw ? created_[i] : size_[i];
+  return r;
 }
 
 void InfoLines::appendTextTo(size_t i, std::string& out) const {
-  if (i >= records_.size()) return;
-  const InfoRecord& r = records_[i];
-  switch (r.form) {
+  if (i >= form_.size()) return;
+  switch (form_[i]) {
     case InfoRecord::Empty:
       return;
     case InfoRecord::Root:
       out.append(kRootInfoLine);
       return;
     case InfoRecord::Raw:
-      out.append(raw_[r.sizeOrRaw]);
+      out.append(raw_[created_[i]]);
       return;
     case InfoRecord::Dated:
     case InfoRecord::DatedWithSize: {
       char buf[34 + 10];
-      UnpackDateText(r.created, buf);
-      UnpackDateText(r.written, buf + 16);
-      buf[32] = kUpperHex[r.attr >> 4];
-      buf[33] = kUpperHex[r.attr & 15];
+      UnpackDateText(created_[i], buf);
+      UnpackDateText(written_[i], buf + 16);
+      buf[32] = kUpperHex[attr_[i] >> 4];
+      buf[33] = kUpperHex[attr_[i] & 15];
       char* end = buf + 34;
-      if (r.form == InfoRecord::DatedWithSize) end = WriteDecimal(r.sizeOrRaw, end);
+      if (form_[i] == InfoRecord::DatedWithSize) end = WriteDecimal(size_[i], end);
       out.append(buf, static_cast<size_t>(end - buf));
       return;
     }
@@ -215,16 +271,15 @@ std::string InfoLines::text(size_t i) const {
 }
 
 size_t InfoLines::dateText(size_t i, bool lastWrite, char out[kDateTextLen]) const {
-  if (i >= records_.size()) return 0;
-  const InfoRecord& r = records_[i];
-  switch (r.form) {
+  if (i >= form_.size()) return 0;
+  switch (form_[i]) {
     case InfoRecord::Empty:
       return 0;
     case InfoRecord::Root:
       std::memcpy(out, kRootInfoLine.data() + (lastWrite ? 16 : 0), kDateTextLen);
       return kDateTextLen;
     case InfoRecord::Raw: {
-      const std::string& s = raw_[r.sizeOrRaw];
+      const std::string& s = raw_[created_[i]];
       size_t from = lastWrite ? 16 : 0;
       if (s.size() <= from) return 0;
       size_t n = std::min(kDateTextLen, s.size() - from);
@@ -232,30 +287,25 @@ size_t InfoLines::dateText(size_t i, bool lastWrite, char out[kDateTextLen]) con
       return n;
     }
     default:
-      UnpackDateText(lastWrite ? r.written : r.created, out);
+      UnpackDateText(lastWrite ? written_[i] : created_[i], out);
       return kDateTextLen;
   }
 }
 
 bool InfoLines::packedDate(size_t i, bool lastWrite, PackedDate* out) const {
-  if (i >= records_.size()) return false;
-  const InfoRecord& r = records_[i];
-  if (r.form == InfoRecord::Dated || r.form == InfoRecord::DatedWithSize) {
-    *out = lastWrite ? r.written : r.created;
+  if (i >= form_.size()) return false;
+  const uint8_t form = form_[i];
+  if (form == InfoRecord::Dated || form == InfoRecord::DatedWithSize) {
+    *out = lastWrite ? written_[i] : created_[i];
     return true;
   }
-  if (r.form != InfoRecord::Raw) return false;
+  if (form != InfoRecord::Raw) return false;
   char buf[kDateTextLen];
   size_t n = dateText(i, lastWrite, buf);
   return PackDateText(std::string_view(buf, n), out);
 }
 
-uint8_t InfoLines::attr(size_t i) const {
-  if (i >= records_.size()) return 0;
-  const InfoRecord& r = records_[i];
-  if (r.form == InfoRecord::Dated || r.form == InfoRecord::DatedWithSize) return r.attr;
-  if (r.form != InfoRecord::Raw) return 0;  // root placeholder "00", empty line
-  const std::string& s = raw_[r.sizeOrRaw];
+uint8_t InfoLines::RawAttr(std::string_view s) {
   if (s.size() < 34) {
     // Fewer than two characters: read what is there as hex, as a number
     // conversion of a short text would.
@@ -266,14 +316,9 @@ uint8_t InfoLines::attr(size_t i) const {
   return hi >= 0 && lo >= 0 ? static_cast<uint8_t>(hi * 16 + lo) : 0;
 }
 
-uint32_t InfoLines::sizeKB(size_t i) const {
-  if (i >= records_.size()) return 0;
-  const InfoRecord& r = records_[i];
-  if (r.form == InfoRecord::DatedWithSize) return r.sizeOrRaw;
-  if (r.form != InfoRecord::Raw) return 0;
-  const std::string& s = raw_[r.sizeOrRaw];
+uint32_t InfoLines::RawSizeKB(std::string_view s) {
   if (s.size() <= 34) return 0;
-  std::string_view t = std::string_view(s).substr(34, 16);
+  std::string_view t = s.substr(34, 16);
   uint64_t v = 0;
   for (char c : t) {
     if (!IsDigit(c)) return 0;
@@ -283,7 +328,8 @@ uint32_t InfoLines::sizeKB(size_t i) const {
 }
 
 size_t InfoLines::memoryBytes() const {
-  size_t n = records_.capacity() * sizeof(InfoRecord) + raw_.capacity() * sizeof(std::string);
+  size_t n = (created_.capacity() + written_.capacity() + size_.capacity()) * sizeof(uint32_t) +
+             attr_.capacity() + form_.capacity() + raw_.capacity() * sizeof(std::string);
   for (const auto& s : raw_) n += s.capacity() > 15 ? s.capacity() + 1 : 0;
   return n;
 }
@@ -360,7 +406,9 @@ char FolderLines::driveLetter(size_t i) const {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
 
-bool FolderLines::isRecycled(size_t i) const { return i < flags_.size() && (flags_[i] & 1); }
+bool FolderLines::isRecycled(size_t i) const {
+  return i < flags_.size() && (flags_[i] & 1);
+}
 
 size_t FolderLines::lineAtLowerOffset(size_t pos) const {
   auto it = std::upper_bound(spans_.begin(), spans_.end(), pos,

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,9 +93,9 @@ struct InfoRecord {
 
 class InfoLines {
  public:
-  size_t size() const { return records_.size(); }
+  size_t size() const { return form_.size(); }
   void clear();
-  void reserve(size_t n) { records_.reserve(n); }
+  void reserve(size_t n);
   // Appends one line as read from a file or written by a build.
   void appendText(std::string_view line);
   // Appends the line a build writes for a folder (hasSize false) or a file.
@@ -118,15 +119,37 @@ class InfoLines {
   // placeholder, empty, short or hand-edited text that does not pack.
   bool packedDate(size_t i, bool lastWrite, PackedDate* out) const;
   // Characters 33-34 read as hexadecimal; 0 when they are not hex digits.
-  uint8_t attr(size_t i) const;
+  uint8_t attr(size_t i) const { return i < attr_.size() ? attr_[i] : 0; }
   // Characters 35 onward (at most 16) as a decimal number, 0 when not a number.
-  uint32_t sizeKB(size_t i) const;
-  const InfoRecord* record(size_t i) const { return i < records_.size() ? &records_[i] : nullptr; }
+  uint32_t sizeKB(size_t i) const { return i < size_.size() ? size_[i] : 0; }
+  // How line i is held; nothing beyond the list.
+  std::optional<InfoRecord> record(size_t i) const;
+
+  // The columns the search filters run over, one value per line (size()
+  // values each): attr() and sizeKB() of every line; the form of each line;
+  // the packed creation or last-write date, meaningful only where the form
+  // is Dated or DatedWithSize.
+  const uint8_t* attrColumn() const { return attr_.data(); }
+  const uint32_t* sizeColumn() const { return size_.data(); }
+  const uint8_t* formColumn() const { return form_.data(); }
+  const PackedDate* dateColumn(bool lastWrite) const {
+    return lastWrite ? written_.data() : created_.data();
+  }
 
   size_t memoryBytes() const;
 
  private:
-  std::vector<InfoRecord> records_;
+  void push(const InfoRecord& r);
+  static uint8_t RawAttr(std::string_view text);
+  static uint32_t RawSizeKB(std::string_view text);
+
+  // One column per value (14 bytes a line): a filter reads only the column
+  // it tests. A raw line keeps the index of its text in created_.
+  std::vector<PackedDate> created_;
+  std::vector<PackedDate> written_;
+  std::vector<uint32_t> size_;
+  std::vector<uint8_t> attr_;
+  std::vector<uint8_t> form_;  // InfoRecord::Form
   std::vector<std::string> raw_;
 };
 

@@ -524,6 +524,8 @@ TEST_F(SearchWindowTest, EmptiedNameBoxEmptiesListAndStartsNoWorker) {
   EXPECT_EQ(RowCount(w->ListView1), 0);
   EXPECT_TRUE(w->HitList.empty());
   EXPECT_EQ(w->StatusText(0), "");
+  // The caption no longer counts the hits that are gone.
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), std::string(kNameCaption));
   EXPECT_EQ(w->SearchThread, nullptr);
   EXPECT_FALSE(IsWindowVisible(w->SpeedButton1));
   // Nothing runs, so nothing that waits for the end of a search is refused.

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Keystroke, start and close times of Filvex.exe under Wine as a user meets
+# them, beside the floor of the same measurement (a minimal window of the same
+# shape), over a generated list of a million entries (100,000 folders and
+# 900,000 files, bench/synthetic_list.h), by the shared timing tool
+# (LATENCY_TOOL, default /work/shared/latency/run.sh).
+#   scripts/bench-latency.sh [query...]      (default: readme qzxvw 写真 m)
+# Builds Filvex.exe in the cross build (FILVEX_WIN_BUILD, default build/win)
+# and list_bench in an optimised native build (build/bench), which writes the
+# six list files to build/bench-latency/data. Several runs on a busy machine
+# differ by tens of percent: compare the program with the floor of the same
+# run, never with a figure of another run.
+#
+# Unlike scripts/bench-search.sh, which types from inside the program's own
+# process and waits for the end of the search there, this measures from
+# another process: every keystroke and every look at the caption is a
+# cross-process message that the window's thread must take in turn, so the
+# figures hold what the window does on that thread around the scan.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${FILVEX_WIN_BUILD:-$root/build/win}
+tool=${LATENCY_TOOL:-/work/shared/latency/run.sh}
+work=$root/build/bench-latency
+[ $# -gt 0 ] || set -- readme qzxvw 写真 m
+
+cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release >"$work.configure.log" 2>&1 || {
+  cat "$work.configure.log" >&2
+  exit 1
+}
+cmake --build "$root/build/bench" --target list_bench -j "${FILVEX_JOBS:-2}" >/dev/null
+cmake --build "$build" --target Filvex -j "${FILVEX_JOBS:-2}" >/dev/null
+mkdir -p "$work/data" "$work/tmp"
+rm -f "$work/data"/*.txt
+"$root/build/bench/list_bench" 100000 900000 "$work/data" >"$work/list_bench.out"
+# Wine hands the UTF-8 queries to the timing program in its code page.
+TMPDIR=$work/tmp "$tool" "$build/Filvex.exe" "$work/data" "$@"
