@@ -16,6 +16,7 @@
 
 #include "app/vemko_searcher_win.h"
 #include "platform/com.h"
+#include "platform/path_exists.h"
 #include "platform/shell_start.h"
 #include "shellops/shell_link_win.h"
 #include "tests/core/test_util.h"
@@ -177,6 +178,19 @@ TEST_F(SendToWindowTest, ProgramsGetTheQuotedPathsOnePerLine) {
     EXPECT_EQ(starts_[0].verb, "");
   }
   EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(SendToWindowTest, AFolderShortcutReceivesCopiesOfTheSelectedFiles) {
+  const std::string a = base_ + "\\a.txt", b = base_ + "\\b.txt", z = base_ + "\\c.txt";
+  for (const auto& p : {a, b, z}) test::WriteFile(p, p);
+  ShowRows({a, b, z}, {0, 2});
+  w_->SendToItemClick(Item("Backup"));
+  test::Pump();
+  EXPECT_TRUE(win::PathExists(backup_ + "\\a.txt"));
+  EXPECT_FALSE(win::PathExists(backup_ + "\\b.txt"));
+  EXPECT_TRUE(win::PathExists(backup_ + "\\c.txt"));
+  EXPECT_TRUE(win::PathExists(a));  // copied, never moved
+  EXPECT_TRUE(starts_.empty());
 }
 
 TEST_F(SendToWindowTest, DesktopShortcutOfTheFirstSelectedRowGetsANumberWhenTaken) {
