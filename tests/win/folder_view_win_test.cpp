@@ -38,16 +38,8 @@ class FolderViewWindowTest : public ::testing::Test {
   void SetUp() override {
     boxes_ = test::RecordMessageBoxes(boxTexts_, IDYES);
     base_ = test::FreshFolder("folderview");
-    program_ = test::FreshFolder("folderview-program") + "\\";
-    CreateDirectoryA((program_ + "data").c_str(), nullptr);
-    test::WriteSmallStoredList(program_ + "data\\");
-    StartOptions options;
-    options.programFolder = program_;
-    options.launcherFolder = program_ + "no-launcher";
-    w_ = std::make_unique<TVemkoSearcher>(options);
-    w_->Show(SW_SHOWNOACTIVATE);
-    test::Pump();
-    ASSERT_TRUE(test::WaitForSearch(*w_));
+    w_ = test::OpenSmallListWindow("folderview", &program_);
+    ASSERT_FALSE(HasFailure());
   }
 
   void TearDown() override { EXPECT_TRUE(boxTexts_.empty()) << boxTexts_.front(); }

@@ -39,16 +39,8 @@ class PickupWindowTest : public ::testing::Test {
     test::WriteFile(base_ + "\\a.txt", "a");
     test::WriteFile(base_ + "\\b.txt", std::string(3000, 'b'));
     CreateDirectoryA((base_ + "\\Sub").c_str(), nullptr);
-    program_ = test::FreshFolder("pickup-program") + "\\";
-    CreateDirectoryA((program_ + "data").c_str(), nullptr);
-    test::WriteSmallStoredList(program_ + "data\\");
-    StartOptions options;
-    options.programFolder = program_;
-    options.launcherFolder = program_ + "no-launcher";
-    w_ = std::make_unique<TVemkoSearcher>(options);
-    w_->Show(SW_SHOWNOACTIVATE);
-    test::Pump();
-    ASSERT_TRUE(test::WaitForSearch(*w_));
+    w_ = test::OpenSmallListWindow("pickup", &program_);
+    ASSERT_FALSE(HasFailure());
     boxes_.clear();
   }
 

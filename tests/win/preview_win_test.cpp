@@ -116,16 +116,8 @@ class PreviewWindowTest : public ::testing::Test {
     test::WriteFile(files_ + "\\tall.png", SolidPng(40, 80, kGreen));
     test::WriteFile(files_ + "\\note.txt", "just text");
     CreateDirectoryA((files_ + "\\Pictures.png").c_str(), nullptr);
-    program_ = test::FreshFolder("preview-program") + "\\";
-    CreateDirectoryA((program_ + "data").c_str(), nullptr);
-    test::WriteSmallStoredList(program_ + "data\\");
-    StartOptions options;
-    options.programFolder = program_;
-    options.launcherFolder = program_ + "no-launcher";
-    w_ = std::make_unique<TVemkoSearcher>(options);
-    w_->Show(SW_SHOWNOACTIVATE);
-    test::Pump();
-    ASSERT_TRUE(test::WaitForSearch(*w_));
+    w_ = test::OpenSmallListWindow("preview", &program_);
+    ASSERT_FALSE(HasFailure());
     w_->ClearHitList();
     for (const char* name : {"wide.png", "square.dib", "tall.png", "note.txt", "Pictures.png"}) {
       HitRecord r;

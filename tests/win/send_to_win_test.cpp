@@ -66,16 +66,8 @@ class SendToWindowTest : public ::testing::Test {
     SetFileAttributesA((sendTo_ + "\\desktop.ini").c_str(),
                        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 
-    program_ = test::FreshFolder("sendto-program") + "\\";
-    CreateDirectoryA((program_ + "data").c_str(), nullptr);
-    test::WriteSmallStoredList(program_ + "data\\");
-    StartOptions options;
-    options.programFolder = program_;
-    options.launcherFolder = program_ + "no-launcher";
-    w_ = std::make_unique<TVemkoSearcher>(options);
-    w_->Show(SW_SHOWNOACTIVATE);
-    test::Pump();
-    ASSERT_TRUE(test::WaitForSearch(*w_));
+    w_ = test::OpenSmallListWindow("sendto", &program_);
+    ASSERT_FALSE(HasFailure());
   }
 
   void TearDown() override {

@@ -39,16 +39,8 @@ class ShellOpenWindowTest : public ::testing::Test {
     folder_ = base_ + "\\Docs";
     test::WriteFile(file_, "a");
     CreateDirectoryA(folder_.c_str(), nullptr);
-    program_ = test::FreshFolder("open-program") + "\\";
-    CreateDirectoryA((program_ + "data").c_str(), nullptr);
-    test::WriteSmallStoredList(program_ + "data\\");
-    StartOptions options;
-    options.programFolder = program_;
-    options.launcherFolder = program_ + "no-launcher";
-    w_ = std::make_unique<TVemkoSearcher>(options);
-    w_->Show(SW_SHOWNOACTIVATE);
-    test::Pump();
-    ASSERT_TRUE(test::WaitForSearch(*w_));
+    w_ = test::OpenSmallListWindow("open", &program_);
+    ASSERT_FALSE(HasFailure());
     starts_.clear();
   }
 

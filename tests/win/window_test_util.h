@@ -57,4 +57,24 @@ inline void WriteSmallStoredList(const std::string& dataFolder) {
   WriteFile(dataFolder + "filedat.txt", "C=1\r\n");
 }
 
+// A main window over a fresh program folder `name` + "-program" (set into
+// *programFolder, with a trailing "\\") whose data folder holds the small
+// stored list, shown without taking the focus, with its start-up search done.
+// No launcher folder exists, so no companion state is involved.
+inline std::unique_ptr<TVemkoSearcher> OpenSmallListWindow(const std::string& name,
+                                                           std::string* programFolder) {
+  const std::string program = FreshFolder(name + "-program") + "\\";
+  CreateDirectoryA((program + "data").c_str(), nullptr);
+  WriteSmallStoredList(program + "data\\");
+  StartOptions options;
+  options.programFolder = program;
+  options.launcherFolder = program + "no-launcher";
+  auto w = std::make_unique<TVemkoSearcher>(options);
+  w->Show(SW_SHOWNOACTIVATE);
+  Pump();
+  EXPECT_TRUE(WaitForSearch(*w));
+  if (programFolder) *programFolder = program;
+  return w;
+}
+
 }  // namespace filvex::test
