@@ -8,6 +8,7 @@
 
 #include "about/update_check.h"
 #include "platform/com.h"
+#include "platform/dialog_parts.h"
 #include "platform/handles.h"
 #include "platform/internet.h"
 #include "platform/message_box.h"
@@ -30,20 +31,6 @@ std::function<void(TVersionBox&)>& ShowHook() {
 std::function<std::optional<std::string>()>& FolderChooser() {
   static std::function<std::optional<std::string>()> chooser;
   return chooser;
-}
-
-struct alignas(4) EmptyTemplate {
-  DLGTEMPLATE dlg;
-  WORD menu, cls, title;
-};
-
-HWND AddChild(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
-              int h, HFONT font) {
-  HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return c;
 }
 
 // A random offset in [-range, range].
@@ -98,19 +85,13 @@ void TVersionBox::SetFolderChooserForTests(std::function<std::optional<std::stri
 }
 
 void TVersionBox::ShowModal(HWND owner) {
-  EmptyTemplate tpl{};
-  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  tpl.dlg.dwExtendedStyle = WS_EX_TOPMOST;
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  win::UniqueFont font;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    font.reset(CreateFontIndirectA(&metrics.lfMessageFont));
+  win::UniqueFont font = win::CreateMessageFont();
   font_ = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   win::UniqueBrush brush(CreateSolidBrush(PanelColor));
   panelBrush_ = brush.get();
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner, DialogProc,
-                          reinterpret_cast<LPARAM>(this));
+  // The dialog sizes itself when it is made.
+  win::RunTemplateDialog(owner, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
+                         DialogProc, reinterpret_cast<LPARAM>(this), WS_EX_TOPMOST);
   hwnd_ = nullptr;
 }
 
@@ -123,21 +104,26 @@ void TVersionBox::InitDialog(HWND dlg) {
   SetWindowTextA(dlg, "バージョン情報");
   const int textX = 16 + kIconBox + 12, textW = kWidth - textX - 12;
   iconRect_ = RECT{16, 16, 16 + kIconBox, 16 + kIconBox};
-  HWND image = AddChild(dlg, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kImage1, 16, 16, kIconBox,
-                        kIconBox, font_);
+  HWND image = win::AddDialogChild(dlg, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kImage1, 16, 16,
+                                   kIconBox, kIconBox, font_);
   SetWindowSubclass(image, ImageProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  AddChild(dlg, "STATIC", TitleText.c_str(), SS_LEFT, kStaticText1, textX, 18, textW, 20, font_);
-  AddChild(dlg, "STATIC", VersionText.c_str(), SS_LEFT, kStaticText2, textX, 40, textW, 20, font_);
-  AddChild(dlg, "STATIC", YearText.c_str(), SS_LEFT, kLabel3, textX, 62, textW, 20, font_);
-  AddChild(dlg, "STATIC", ProgrammerText.c_str(), SS_LEFT, kLabel2, textX, 84, textW, 20, font_);
-  AddChild(dlg, "STATIC", CorpText.c_str(), SS_LEFT | SS_NOTIFY, kLabel4, textX, 106, textW, 20,
-           font_);
-  HWND bar = AddChild(dlg, PROGRESS_CLASSA, "", 0, kProgressBar, 16, 134, kWidth - 32, 14, font_);
+  win::AddDialogChild(dlg, "STATIC", TitleText.c_str(), SS_LEFT, kStaticText1, textX, 18, textW, 20,
+                      font_);
+  win::AddDialogChild(dlg, "STATIC", VersionText.c_str(), SS_LEFT, kStaticText2, textX, 40, textW,
+                      20, font_);
+  win::AddDialogChild(dlg, "STATIC", YearText.c_str(), SS_LEFT, kLabel3, textX, 62, textW, 20,
+                      font_);
+  win::AddDialogChild(dlg, "STATIC", ProgrammerText.c_str(), SS_LEFT, kLabel2, textX, 84, textW, 20,
+                      font_);
+  win::AddDialogChild(dlg, "STATIC", CorpText.c_str(), SS_LEFT | SS_NOTIFY, kLabel4, textX, 106,
+                      textW, 20, font_);
+  HWND bar = win::AddDialogChild(dlg, PROGRESS_CLASSA, "", 0, kProgressBar, 16, 134, kWidth - 32,
+                                 14, font_);
   ShowWindow(bar, SW_HIDE);
-  HWND update = AddChild(dlg, "BUTTON", "Update", BS_PUSHBUTTON | WS_TABSTOP, kUpdateChkBtn, 16,
-                         158, 88, 26, font_);
-  AddChild(dlg, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 16 - 88, 158, 88, 26,
-           font_);
+  HWND update = win::AddDialogChild(dlg, "BUTTON", "Update", BS_PUSHBUTTON | WS_TABSTOP,
+                                    kUpdateChkBtn, 16, 158, 88, 26, font_);
+  win::AddDialogChild(dlg, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 16 - 88,
+                      158, 88, 26, font_);
   // The Update button's hint: its short part as the tooltip.
   HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, "", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0,
                              0, dlg, nullptr, GetModuleHandleA(nullptr), nullptr);

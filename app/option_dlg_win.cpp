@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/dialog_parts.h"
+
 namespace filvex {
 namespace {
 
@@ -11,19 +13,13 @@ struct DialogState {
 };
 
 const char* const kCaptions[6] = {
-    "ファイルからアイコンを自動的に取得", "検索時に存在確認を行う",
-    "ヒット数が制限を超えたら検索を中止する", "更新と検索を同時に行う",
-    "サイズはKB単位で表示する", "ごみ箱のファイルも検索対象にする",
+    "ファイルからアイコンを自動的に取得",
+    "検索時に存在確認を行う",
+    "ヒット数が制限を超えたら検索を中止する",
+    "更新と検索を同時に行う",
+    "サイズはKB単位で表示する",
+    "ごみ箱のファイルも検索対象にする",
 };
-
-HWND AddChild(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y,
-              int w, int h, HFONT font) {
-  HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return c;
-}
 
 INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -35,18 +31,20 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       int y = 12;
       for (int i = 0; i < 6; ++i) {
         if (i == 2) {  // a line between the icon/existence pair and the rest
-          AddChild(dlg, "STATIC", "", SS_ETCHEDHORZ, -1, 12, y + 2, kWidth - 24, 2, state->font);
+          win::AddDialogChild(dlg, "STATIC", "", SS_ETCHEDHORZ, -1, 12, y + 2, kWidth - 24, 2,
+                              state->font);
           y += 10;
         }
-        HWND box = AddChild(dlg, "BUTTON", kCaptions[i], BS_AUTOCHECKBOX | WS_TABSTOP,
-                            TOptionDlg::kFirstBoxId + i, 16, y, kWidth - 32, 20, state->font);
+        HWND box =
+            win::AddDialogChild(dlg, "BUTTON", kCaptions[i], BS_AUTOCHECKBOX | WS_TABSTOP,
+                                TOptionDlg::kFirstBoxId + i, 16, y, kWidth - 32, 20, state->font);
         SendMessageA(box, BM_SETCHECK, state->boxes[i] ? BST_CHECKED : BST_UNCHECKED, 0);
         y += 24;
       }
-      AddChild(dlg, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 180, y + 8, 80,
-               26, state->font);
-      AddChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, kWidth - 92,
-               y + 8, 80, 26, state->font);
+      win::AddDialogChild(dlg, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 180,
+                          y + 8, 80, 26, state->font);
+      win::AddDialogChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                          kWidth - 92, y + 8, 80, 26, state->font);
       RECT rc{0, 0, kWidth, kHeight};
       AdjustWindowRectEx(&rc, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_EXSTYLE)));
@@ -61,8 +59,7 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       if (LOWORD(wp) == IDOK) {
         auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dlg, DWLP_USER));
         for (int i = 0; i < 6; ++i) {
-          state->boxes[i] =
-              IsDlgButtonChecked(dlg, TOptionDlg::kFirstBoxId + i) == BST_CHECKED;
+          state->boxes[i] = IsDlgButtonChecked(dlg, TOptionDlg::kFirstBoxId + i) == BST_CHECKED;
         }
         EndDialog(dlg, IDOK);
         return TRUE;
@@ -81,30 +78,13 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 bool TOptionDlg::Execute(HWND owner, filvex::Settings& settings) {
-  // An empty dialog template (no controls, no title, the system font); the
-  // controls and the Japanese caption are made in WM_INITDIALOG with the ANSI
-  // functions. The template must be DWORD-aligned and is followed by three
-  // empty WORD arrays (menu, class, title).
-  struct alignas(4) Template {
-    DLGTEMPLATE dlg;
-    WORD menu, cls, title;
-  } tpl{};
-  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  tpl.dlg.cx = 200;
-  tpl.dlg.cy = 140;
-
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  HFONT font = nullptr;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    font = CreateFontIndirectA(&metrics.lfMessageFont);
-  }
-  DialogState state{{settings.ico, settings.chk, settings.maxstop, settings.upmode,
-                      settings.sizekb, settings.recy},
-                    font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))};
-  const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner,
-                                                 DialogProc, reinterpret_cast<LPARAM>(&state));
-  if (font) DeleteObject(font);
+  win::UniqueFont font = win::CreateMessageFont();
+  DialogState state{{settings.ico, settings.chk, settings.maxstop, settings.upmode, settings.sizekb,
+                     settings.recy},
+                    font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))};
+  const INT_PTR result =
+      win::RunTemplateDialog(owner, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 200, 140,
+                             DialogProc, reinterpret_cast<LPARAM>(&state));
   if (result != IDOK) return false;
   settings.ico = state.boxes[0];
   settings.chk = state.boxes[1];

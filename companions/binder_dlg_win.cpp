@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "companions/companion_message.h"
+#include "platform/dialog_parts.h"
 #include "platform/window_text.h"
 
 namespace filvex {
@@ -26,16 +27,6 @@ struct DialogState {
 std::function<void(HWND)>& ShownHook() {
   static std::function<void(HWND)> hook;
   return hook;
-}
-
-HWND AddChild(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
-              int h, HFONT font) {
-  HWND c = CreateWindowExA(cls == std::string_view("EDIT") ? WS_EX_CLIENTEDGE : 0, cls, text,
-                           WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return c;
 }
 
 std::string ComboLine(HWND combo, int row) {
@@ -89,22 +80,22 @@ void DrawRow(const DialogState& state, const DRAWITEMSTRUCT& d) {
 void Layout(HWND dlg, DialogState& state) {
   constexpr int kWidth = 320, kHeight = 150;
   HFONT f = state.font;
-  AddChild(dlg, "STATIC", "選択したフォルダの追加先バインダーを指定", SS_LEFT, -1, 12, 12,
-           kWidth - 24, 18, f);
-  AddChild(dlg, "STATIC", "バインダー名", SS_LEFT, -1, 12, 40, 90, 18, f);
-  AddChild(dlg, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, TBinderAddDlg::kEdit1, 104, 38,
-           kWidth - 116, 22, f);
-  HWND combo = AddChild(
+  win::AddDialogChild(dlg, "STATIC", "選択したフォルダの追加先バインダーを指定", SS_LEFT, -1, 12,
+                      12, kWidth - 24, 18, f);
+  win::AddDialogChild(dlg, "STATIC", "バインダー名", SS_LEFT, -1, 12, 40, 90, 18, f);
+  win::AddDialogChild(dlg, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, TBinderAddDlg::kEdit1, 104, 38,
+                      kWidth - 116, 22, f, /*clientEdge=*/true);
+  HWND combo = win::AddDialogChild(
       dlg, "COMBOBOX", "",
       CBS_DROPDOWNLIST | CBS_SORT | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
       TBinderAddDlg::kComboBox1, 104, 66, kWidth - 116, kRowHeight * (kVisibleRows + 1) + 8, f);
   for (const std::string& line : *state.choices) {
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   }
-  AddChild(dlg, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 180, kHeight - 40, 80,
-           26, f);
-  AddChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, kWidth - 92,
-           kHeight - 40, 80, 26, f);
+  win::AddDialogChild(dlg, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 180,
+                      kHeight - 40, 80, 26, f);
+  win::AddDialogChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                      kWidth - 92, kHeight - 40, 80, 26, f);
   SetWindowTextA(dlg, state.caption.c_str());
   RECT rc{0, 0, kWidth, kHeight};
   AdjustWindowRectEx(&rc, static_cast<DWORD>(GetWindowLongPtrA(dlg, GWL_STYLE)), FALSE,
@@ -177,30 +168,15 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 std::optional<std::string> TBinderAddDlg::Execute(HWND owner, const std::string& caption,
                                                   const std::vector<std::string>& choices,
                                                   HIMAGELIST images) {
-  // An empty template; the controls and the Japanese texts are made in
-  // WM_INITDIALOG with the ANSI functions (see TOptionDlg).
-  struct alignas(4) Template {
-    DLGTEMPLATE dlg;
-    WORD menu, cls, title;
-  } tpl{};
-  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  tpl.dlg.cx = 200;
-  tpl.dlg.cy = 100;
-
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  HFONT font = nullptr;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    font = CreateFontIndirectA(&metrics.lfMessageFont);
-  }
+  win::UniqueFont font = win::CreateMessageFont();
   DialogState state{caption,
                     &choices,
                     images,
-                    font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)),
+                    font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)),
                     {}};
-  const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner,
-                                                 DialogProc, reinterpret_cast<LPARAM>(&state));
-  if (font) DeleteObject(font);
+  const INT_PTR result =
+      win::RunTemplateDialog(owner, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 200, 100,
+                             DialogProc, reinterpret_cast<LPARAM>(&state));
   if (result != IDOK) return std::nullopt;
   return state.name;
 }

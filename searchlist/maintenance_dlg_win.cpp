@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/dialog_parts.h"
+
 namespace filvex {
 namespace {
 
@@ -23,32 +25,6 @@ std::function<void(TMsgCanselDlg&)>& ShowHook() {
 TYesNoChkDlg::Hook& YesNoHook() {
   static TYesNoChkDlg::Hook hook;
   return hook;
-}
-
-// An empty dialog template: the controls and the Japanese captions are made
-// in WM_INITDIALOG with the ANSI functions. The template must be
-// DWORD-aligned and is followed by three empty WORD arrays (menu, class,
-// title).
-struct alignas(4) EmptyTemplate {
-  DLGTEMPLATE dlg;
-  WORD menu, cls, title;
-};
-
-HFONT MessageFont() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    return CreateFontIndirectA(&metrics.lfMessageFont);
-  return nullptr;
-}
-
-HWND AddChild(HWND dlg, const char* cls, const char* text, DWORD style, int id, int x, int y, int w,
-              int h, HFONT font) {
-  HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return c;
 }
 
 // Gives the dialog the client size asked for, centred on the screen.
@@ -70,29 +46,24 @@ void TMsgCanselDlg::SetShowHookForTests(std::function<void(TMsgCanselDlg&)> hook
 }
 
 void TMsgCanselDlg::ShowModal(HWND owner) {
-  EmptyTemplate tpl{};
-  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION;
-  tpl.dlg.cx = 200;
-  tpl.dlg.cy = 60;
-  HFONT font = MessageFont();
-  font_ = font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  win::UniqueFont font = win::CreateMessageFont();
+  font_ = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   workDone_ = false;
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner, DialogProc,
-                          reinterpret_cast<LPARAM>(this));
+  win::RunTemplateDialog(owner, DS_MODALFRAME | WS_POPUP | WS_CAPTION, 200, 60, DialogProc,
+                         reinterpret_cast<LPARAM>(this));
   hwnd_ = nullptr;
-  if (font) DeleteObject(font);
 }
 
 void TMsgCanselDlg::InitDialog(HWND dlg) {
   hwnd_ = dlg;
   SetWindowTextA(dlg, caption_.c_str());
   constexpr int kWidth = 313, kHeight = 82;
-  panel1_ = AddChild(dlg, "STATIC", "", SS_LEFT | SS_CENTERIMAGE, kPanel1Id, 12, 8, kWidth - 24, 20,
-                     font_);
-  progressBar1_ =
-      AddChild(dlg, PROGRESS_CLASSA, "", 0, kProgressBar1Id, 12, 32, kWidth - 24, 14, font_);
-  AddChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, (kWidth - 88) / 2, 52,
-           88, 24, font_);
+  panel1_ = win::AddDialogChild(dlg, "STATIC", "", SS_LEFT | SS_CENTERIMAGE, kPanel1Id, 12, 8,
+                                kWidth - 24, 20, font_);
+  progressBar1_ = win::AddDialogChild(dlg, PROGRESS_CLASSA, "", 0, kProgressBar1Id, 12, 32,
+                                      kWidth - 24, 14, font_);
+  win::AddDialogChild(dlg, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                      (kWidth - 88) / 2, 52, 88, 24, font_);
   SizeAndCentre(dlg, kWidth, kHeight);
   // On show: the first indicator and the message; Timer1 starts the work,
   // Timer2 turns the indicator every second.
@@ -205,15 +176,16 @@ INT_PTR CALLBACK YesNoProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       SetWindowLongPtrA(dlg, DWLP_USER, lp);
       SetWindowTextA(dlg, s->caption.c_str());
       constexpr int kWidth = 397, kHeight = 115;
-      AddChild(dlg, "STATIC", s->question.c_str(), SS_LEFT, TYesNoChkDlg::kLabel1Id, 16, 16,
-               kWidth - 32, 20, s->font);
-      HWND box = AddChild(dlg, "BUTTON", "存在しないドライブは除く", BS_AUTOCHECKBOX | WS_TABSTOP,
-                          TYesNoChkDlg::kCheckBox1Id, 16, 44, kWidth - 32, 20, s->font);
+      win::AddDialogChild(dlg, "STATIC", s->question.c_str(), SS_LEFT, TYesNoChkDlg::kLabel1Id, 16,
+                          16, kWidth - 32, 20, s->font);
+      HWND box = win::AddDialogChild(dlg, "BUTTON", "存在しないドライブは除く",
+                                     BS_AUTOCHECKBOX | WS_TABSTOP, TYesNoChkDlg::kCheckBox1Id, 16,
+                                     44, kWidth - 32, 20, s->font);
       SendMessageA(box, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
-      HWND yes = AddChild(dlg, "BUTTON", "はい", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kWidth - 196,
-                          78, 84, 26, s->font);
-      AddChild(dlg, "BUTTON", "いいえ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, kWidth - 100, 78, 84,
-               26, s->font);
+      HWND yes = win::AddDialogChild(dlg, "BUTTON", "はい", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK,
+                                     kWidth - 196, 78, 84, 26, s->font);
+      win::AddDialogChild(dlg, "BUTTON", "いいえ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                          kWidth - 100, 78, 84, 26, s->font);
       SizeAndCentre(dlg, kWidth, kHeight);
       SetFocus(yes);
       return FALSE;  // the focus is set
@@ -243,16 +215,12 @@ TYesNoChkDlg::Hook TYesNoChkDlg::SetHookForTests(Hook hook) {
 bool TYesNoChkDlg::Execute(HWND owner, const std::string& caption, const std::string& question,
                            bool* checked) {
   if (YesNoHook()) return YesNoHook()(question, checked);
-  EmptyTemplate tpl{};
-  tpl.dlg.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  tpl.dlg.cx = 240;
-  tpl.dlg.cy = 80;
-  HFONT font = MessageFont();
+  win::UniqueFont font = win::CreateMessageFont();
   YesNoState state{caption, question, *checked,
-                   font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))};
-  const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tpl.dlg, owner,
-                                                 YesNoProc, reinterpret_cast<LPARAM>(&state));
-  if (font) DeleteObject(font);
+                   font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))};
+  const INT_PTR result =
+      win::RunTemplateDialog(owner, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 240, 80,
+                             YesNoProc, reinterpret_cast<LPARAM>(&state));
   *checked = state.checked;
   return result == IDOK;
 }
