@@ -364,12 +364,13 @@ class Scanner {
   }
 
   // Counts a match and keeps its record while the hit limit allows; the
-  // record is made only then (a match beyond the limit is only counted).
-  template <class MakeRecord>
-  void record(MakeRecord&& make) {
+  // record is made only then (a match beyond the limit is only counted), and
+  // written in its place at the end of the list, never moved there.
+  template <class FillRecord>
+  void record(FillRecord&& fill) {
     ++result_.TotalMatches;
     if (hits_.size() < limit_) {
-      hits_.push_back(make());
+      fill(hits_.emplace_back());
     } else {
       result_.WithinLimit = false;
     }
@@ -465,7 +466,9 @@ class Scanner {
         bool hit = namePasses(p, buffer, lower);
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
-          record([&] { return FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder); });
+          record([&](HitRecord& r) {
+            FillFolderHitRecord(r, list_, i, m_.lastWrite(), icons_.folder);
+          });
         ++i;
       }
     }
@@ -508,7 +511,8 @@ class Scanner {
         bool hit = namePasses(p, buffer, files.lowerName(j));
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
-          record([&] { return FileHitRecord(list_, j, m_.lastWrite(), icons_.file); });
+          record(
+              [&](HitRecord& r) { FillFileHitRecord(r, list_, j, m_.lastWrite(), icons_.file); });
         ++j;
       }
     }
