@@ -703,6 +703,28 @@ TEST(ScanDifferential, LargeListsMatchThePlainSearch) {
   }
 }
 
+// Hit limits around the number of records the scan writes at a time: the
+// kept records, their order and the counts stay those of the plain search.
+TEST(ScanDifferential, HitLimitsAroundRecordBatches) {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\Many");
+  for (int k = 0; k < 300; ++k)
+    t.file(1, "hit" + std::to_string(1000 + k) + (k % 3 ? ".txt" : ".doc"));
+  for (int k = 0; k < 40; ++k) t.file(1, "other" + std::to_string(k));
+  SearchList l = t.build();
+  for (int limit : {0, 1, 63, 64, 65, 129, 299, 300, 301, 100000}) {
+    for (bool maxstop : {true, false}) {
+      for (const char* text : {"hit", "doc"}) {
+        SearchQuery q = Query(text);
+        q.hitLimit = limit;
+        q.maxstop = maxstop;
+        ExpectSameAsReference(l, q, "limit " + std::to_string(limit));
+      }
+    }
+  }
+}
+
 // A drive-restricted search gives exactly the hits of the same search
 // without the restriction, filtered to those drives, when no hit limit is
 // reached: on lists with emptied folder lines, split drive blocks and
