@@ -2,8 +2,12 @@
 // One row of the result list, and the ordered list of rows. Row i of the
 // virtual list view shows record i; the view stores nothing itself.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "searchlist/search_list.h"
@@ -14,10 +18,49 @@ constexpr int32_t kKindFolder = 0;
 constexpr int32_t kKindFile = 1;
 constexpr int32_t kKindDrive = 2;
 
+// A record's date text, "yyyy/mm/dd hh:nn" or empty, held inside the record:
+// a search makes one record per hit, and a 16-character std::string would
+// cost each of them a heap allocation (16 is past the short-string room).
+// Reads like a std::string_view; a longer text is cut to 16 characters.
+class FixedDateText {
+ public:
+  static constexpr size_t kCapacity = kDateTextLen;
+
+  FixedDateText() = default;
+  FixedDateText(std::string_view t) { assign(t.data(), t.size()); }     // NOLINT: reads as a text
+  FixedDateText(const char* t) : FixedDateText(std::string_view(t)) {}  // NOLINT
+  FixedDateText& operator=(std::string_view t) { return assign(t.data(), t.size()); }
+  FixedDateText& operator=(const char* t) { return *this = std::string_view(t); }
+
+  FixedDateText& assign(const char* t, size_t n) {
+    len_ = static_cast<uint8_t>(std::min(n, kCapacity));
+    if (len_) std::memcpy(text_, t, len_);
+    return *this;
+  }
+  std::string_view view() const { return std::string_view(text_, len_); }
+  operator std::string_view() const { return view(); }  // NOLINT: reads as a text
+  std::string str() const { return std::string(view()); }
+  size_t size() const { return len_; }
+  bool empty() const { return len_ == 0; }
+
+  friend bool operator==(const FixedDateText& a, const FixedDateText& b) {
+    return a.view() == b.view();
+  }
+  friend bool operator==(const FixedDateText& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const FixedDateText& a, const char* b) {
+    return a.view() == std::string_view(b);
+  }
+  friend std::ostream& operator<<(std::ostream& o, const FixedDateText& d) { return o << d.view(); }
+
+ private:
+  char text_[kCapacity] = {};
+  uint8_t len_ = 0;
+};
+
 struct HitRecord {
   std::string Path;           // full path; a drive's root such as C:\ ; never empty
   std::string Name;           // name without path; a drive's display name
-  std::string DateText;       // "yyyy/mm/dd hh:nn" or empty
+  FixedDateText DateText;     // "yyyy/mm/dd hh:nn" or empty
   std::string TypeName;       // shell type name, empty until an icon look-up fills it
   uint32_t SizeKB = 0;        // as the search list stores it; 0 for folders
   uint8_t AttrCode = 0;       // the kCode* bits of searchlist/search_list.h
@@ -36,5 +79,12 @@ using HitList = std::vector<HitRecord>;
 // folder's size is 0. Both start with no overlay and the default icon given.
 HitRecord FolderHitRecord(const SearchList& list, size_t i, bool lastWrite, int32_t imageIndex);
 HitRecord FileHitRecord(const SearchList& list, size_t j, bool lastWrite, int32_t imageIndex);
+
+// The same records written into a record in place (as a search appends
+// them, without moving a finished record into the list): every field is set.
+void FillFolderHitRecord(HitRecord& r, const SearchList& list, size_t i, bool lastWrite,
+                         int32_t imageIndex);
+void FillFileHitRecord(HitRecord& r, const SearchList& list, size_t j, bool lastWrite,
+                       int32_t imageIndex);
 
 }  // namespace filvex

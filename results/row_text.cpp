@@ -105,7 +105,7 @@ std::string ColumnText(const HitRecord& r, int column, const RowOptions& o, bool
     case kColumnSize:
       return SizeColumnText(r, o.sizeKB);
     case kColumnDate:
-      return r.DateText;
+      return r.DateText.str();
     case kColumnAttr:
       return AttrColumnText(r, o.checkExistence, exists);
     case kColumnType:

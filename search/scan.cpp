@@ -363,13 +363,28 @@ class Scanner {
     return true;
   }
 
+  // Writes a record in its place at the end of the hit list; a record whose
+  // writing fails (out of memory) is taken off again, so that no half-made
+  // record (without a path) is ever shown.
+  template <class FillRecord>
+  void appendRecord(FillRecord&& fill) {
+    HitRecord& r = hits_.emplace_back();
+    try {
+      fill(r);
+    } catch (...) {
+      hits_.pop_back();
+      throw;
+    }
+  }
+
   // Counts a match and keeps its record while the hit limit allows; the
-  // record is made only then (a match beyond the limit is only counted).
-  template <class MakeRecord>
-  void record(MakeRecord&& make) {
+  // record is made only then (a match beyond the limit is only counted), and
+  // written in its place at the end of the list, never moved there.
+  template <class FillRecord>
+  void record(FillRecord&& fill) {
     ++result_.TotalMatches;
     if (hits_.size() < limit_) {
-      hits_.push_back(make());
+      appendRecord(fill);
     } else {
       result_.WithinLimit = false;
     }
@@ -465,13 +480,70 @@ class Scanner {
         bool hit = namePasses(p, buffer, lower);
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
-          record([&] { return FolderHitRecord(list_, i, m_.lastWrite(), icons_.folder); });
+          record([&](HitRecord& r) {
+            FillFolderHitRecord(r, list_, i, m_.lastWrite(), icons_.folder);
+          });
         ++i;
       }
     }
   }
 
+  // The records of file hits are written a batch at a time, after the scan
+  // has found the batch: the lines of sparse hits lie far apart, and each
+  // record reads several of them (name, folder path, information columns), so
+  // each read would miss the cache and wait alone. Written in a batch, the
+  // lines a few records ahead are fetched while the earlier ones are written,
+  // and the waits overlap. The records and their order are the same.
+  static constexpr size_t kFileBatch = 64;
+  static constexpr size_t kFetchAhead = 8;
+
+  void recordFile(size_t j) {
+    ++result_.TotalMatches;
+    if (hits_.size() + pendingFiles_ < limit_) {
+      pending_[pendingFiles_++] = j;
+      if (pendingFiles_ == kFileBatch) writeFileRecords();
+    } else {
+      result_.WithinLimit = false;
+    }
+  }
+
+  void fetchFileLine(size_t j) const {
+    const InfoLines& info = list_.FileInfoList;
+    __builtin_prefetch(list_.FileList.name(j).data());
+    __builtin_prefetch(list_.FolderList.path(list_.FileList.folder(j)).data());
+    if (j < info.size()) {
+      __builtin_prefetch(info.dateColumn(m_.lastWrite()) + j);
+      __builtin_prefetch(info.sizeColumn() + j);
+      __builtin_prefetch(info.attrColumn() + j);
+      __builtin_prefetch(info.formColumn() + j);
+    }
+  }
+
+  void writeFileRecords() {
+    const size_t n = pendingFiles_;
+    pendingFiles_ = 0;
+    for (size_t k = 0; k < std::min(n, kFetchAhead); ++k) fetchFileLine(pending_[k]);
+    for (size_t k = 0; k < n; ++k) {
+      if (k + kFetchAhead < n) fetchFileLine(pending_[k + kFetchAhead]);
+      appendRecord([&](HitRecord& r) {
+        FillFileHitRecord(r, list_, pending_[k], m_.lastWrite(), icons_.file);
+      });
+    }
+  }
+
+  // The pass over the file lines; the records still waiting are written on
+  // every way out of it, an exception included.
   void filePass() {
+    try {
+      filePassLines();
+    } catch (...) {
+      writeFileRecords();
+      throw;
+    }
+    writeFileRecords();
+  }
+
+  void filePassLines() {
     const FolderLines& folders = list_.FolderList;
     const FileLines& files = list_.FileList;
     const size_t n = files.size();
@@ -507,8 +579,7 @@ class Scanner {
         }
         bool hit = namePasses(p, buffer, files.lowerName(j));
         if (result_.Stopped) return;
-        if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true))
-          record([&] { return FileHitRecord(list_, j, m_.lastWrite(), icons_.file); });
+        if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
         ++j;
       }
     }
@@ -526,6 +597,8 @@ class Scanner {
   bool allowed_[256] = {};
   bool attrPasses_[256] = {};  // attributesPass of every code
   ScanResult result_;
+  size_t pending_[kFileBatch] = {};  // file lines whose records wait, in order
+  size_t pendingFiles_ = 0;
 };
 
 }  // namespace

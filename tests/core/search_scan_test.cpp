@@ -114,6 +114,44 @@ TEST(Scan, HitRecordsCarryTheEntryValues) {
   EXPECT_EQ(r.hits[0].AttrCode, 0x15);
 }
 
+// A record written in place over one that a view had already used (icon,
+// type name, missing mark, a longer path) ends up as a fresh one would.
+TEST(Scan, RecordsWrittenOverUsedOnesCarryNothingOld) {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\A", "15");
+  t.file(1, "x.txt", 7, "21", "2021/03/04 05:06");
+  SearchList list = t.build();
+  HitRecord used;
+  used.Path = "C:\\a much longer folder path than the new one\\old name.txt";
+  used.Name = "old name.txt";
+  used.DateText = "1999/12/31 23:59 and more";  // held cut to 16 characters
+  used.TypeName = "Text Document";
+  used.OverlayIndex = 1;
+  used.IconSet = used.Unknown = true;
+  EXPECT_EQ(used.DateText, "1999/12/31 23:59");
+  for (bool lastWrite : {false, true}) {
+    HitRecord file = used, folder = used;
+    FillFileHitRecord(file, list, 0, lastWrite, 9);
+    FillFolderHitRecord(folder, list, 1, lastWrite, 8);
+    for (auto [got, want] : {std::pair{file, FileHitRecord(list, 0, lastWrite, 9)},
+                             std::pair{folder, FolderHitRecord(list, 1, lastWrite, 8)}}) {
+      EXPECT_EQ(got.Path, want.Path);
+      EXPECT_EQ(got.Name, want.Name);
+      EXPECT_EQ(got.DateText, want.DateText);
+      EXPECT_EQ(got.TypeName, "");
+      EXPECT_EQ(got.SizeKB, want.SizeKB);
+      EXPECT_EQ(got.AttrCode, want.AttrCode);
+      EXPECT_EQ(got.ListLine, want.ListLine);
+      EXPECT_EQ(got.Kind, want.Kind);
+      EXPECT_EQ(got.OverlayIndex, -1);
+      EXPECT_EQ(got.ImageIndex, want.ImageIndex);
+      EXPECT_FALSE(got.IconSet || got.Unknown);
+    }
+  }
+  EXPECT_EQ(FileHitRecord(list, 0, /*lastWrite=*/true, 9).DateText, "2021/03/04 05:06");
+}
+
 TEST(Scan, HitLimitAndMaxstop) {
   ListText t;
   t.folder("C:");
@@ -160,12 +198,12 @@ TEST(Scan, DriveLettersRestrictTheScan) {
     std::vector<std::string> paths;
   } cases[] = {
       {"d", {"D:\\d.txt", "D:\\Work\\w.txt"}},
-      {"CD", {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt", "D:\\d.txt",
-              "D:\\Work\\w.txt"}},
+      {"CD",
+       {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt", "D:\\d.txt", "D:\\Work\\w.txt"}},
       {"CX", {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt"}},
       {"X", {}},
-      {"", {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt", "D:\\d.txt",
-            "D:\\Work\\w.txt"}},
+      {"",
+       {"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt", "D:\\d.txt", "D:\\Work\\w.txt"}},
   };
   SearchList l = TwoDrives().build();
   for (const auto& c : cases) {
@@ -326,14 +364,15 @@ TEST(Scan, EmptyQueryFindsNothingInEveryMode) {
 // after it are still searched (it used to end the file pass).
 TEST(Scan, BrokenFileLineIsPassedOver) {
   ListText t = TwoDrives();
-  t.files.insert(t.files.begin() + 1, {"no equals sign", "x=a.txt", "=a.txt", "99=a.txt", "012=a.txt"});
+  t.files.insert(t.files.begin() + 1,
+                 {"no equals sign", "x=a.txt", "=a.txt", "99=a.txt", "012=a.txt"});
   t.fileInfo.insert(t.fileInfo.begin() + 1, 5, "2020/01/01 00:002020/01/01 00:00201");
   SearchQuery q = Query(".txt");
   q.folders = false;
   ScanRun r = Scan(t.build(), q);
-  EXPECT_EQ(Paths(r.hits), (std::vector<std::string>{"C:\\boot.txt", "C:\\Data\\a.txt",
-                                                     "C:\\Data\\Sub\\b.txt", "D:\\d.txt",
-                                                     "D:\\Work\\w.txt"}));
+  EXPECT_EQ(Paths(r.hits),
+            (std::vector<std::string>{"C:\\boot.txt", "C:\\Data\\a.txt", "C:\\Data\\Sub\\b.txt",
+                                      "D:\\d.txt", "D:\\Work\\w.txt"}));
   EXPECT_EQ(r.hits[1].ListLine, 6);
 }
 
@@ -342,7 +381,7 @@ TEST(Scan, BrokenFileLineIsPassedOver) {
 TEST(Scan, UnreadableDateDoesNotEndTheScan) {
   ListText t = TwoDrives();
   t.fileInfo[1] = "2020/01/01 00:002020/02/31 25:0020";  // a.txt
-  t.fileInfo[2] = "garbage";                              // b.txt
+  t.fileInfo[2] = "garbage";                             // b.txt
   SearchQuery q = Query(".txt");
   q.folders = false;
   q.dateOn = true;
@@ -402,10 +441,30 @@ class RandomList {
 
   std::string token() {
     static const char* kTokens[] = {
-        "a",        "A",        "b",     "re",       "Read", "txt",  ".txt", "doc", "x",
-        "\x95\x5C" /*表*/,      "\x83\x5C" /*ソ*/,   "\x83\x61", "\x82\x60" /*Ａ*/,
-        "\x82\x81" /*ａ*/,      "\xB1",  "Recycled", " ",    "=",    "e",    "\\",  "ab",
-        "\x83\x9F" /*Α*/,       "\x8E\x96",         "5C",
+        "a",
+        "A",
+        "b",
+        "re",
+        "Read",
+        "txt",
+        ".txt",
+        "doc",
+        "x",
+        "\x95\x5C" /*表*/,
+        "\x83\x5C" /*ソ*/,
+        "\x83\x61",
+        "\x82\x60" /*Ａ*/,
+        "\x82\x81" /*ａ*/,
+        "\xB1",
+        "Recycled",
+        " ",
+        "=",
+        "e",
+        "\\",
+        "ab",
+        "\x83\x9F" /*Α*/,
+        "\x8E\x96",
+        "5C",
     };
     return kTokens[pick(std::size(kTokens))];
   }
@@ -509,8 +568,8 @@ class RandomList {
           line = "x=" + name();
           break;
         default:
-          line = std::to_string(std::min(nf - 1, k * nf / (fileTarget + 1) + pick(2))) + "=" +
-                 name();
+          line =
+              std::to_string(std::min(nf - 1, k * nf / (fileTarget + 1) + pick(2))) + "=" + name();
       }
       t.files.push_back(line);
       t.fileInfo.push_back(info(true));
@@ -529,8 +588,8 @@ class RandomList {
   }
 
   LocalDateTime when() {
-    return {2018 + int(pick(7)), 1 + int(pick(12)), 1 + int(pick(31)), int(pick(24)),
-            int(pick(60)), int(pick(60))};
+    return {2018 + int(pick(7)), 1 + int(pick(12)), 1 + int(pick(31)),
+            int(pick(24)),       int(pick(60)),     int(pick(60))};
   }
 
   SearchQuery query() {
@@ -640,6 +699,28 @@ TEST(ScanDifferential, LargeListsMatchThePlainSearch) {
       q.hitLimit = 100000;
       ExpectSameAsReference(l, q, "large seed " + std::to_string(seed));
       if (::testing::Test::HasFailure()) return;
+    }
+  }
+}
+
+// Hit limits around the number of records the scan writes at a time: the
+// kept records, their order and the counts stay those of the plain search.
+TEST(ScanDifferential, HitLimitsAroundRecordBatches) {
+  ListText t;
+  t.folder("C:");
+  t.folder("C:\\Many");
+  for (int k = 0; k < 300; ++k)
+    t.file(1, "hit" + std::to_string(1000 + k) + (k % 3 ? ".txt" : ".doc"));
+  for (int k = 0; k < 40; ++k) t.file(1, "other" + std::to_string(k));
+  SearchList l = t.build();
+  for (int limit : {0, 1, 63, 64, 65, 129, 299, 300, 301, 100000}) {
+    for (bool maxstop : {true, false}) {
+      for (const char* text : {"hit", "doc"}) {
+        SearchQuery q = Query(text);
+        q.hitLimit = limit;
+        q.maxstop = maxstop;
+        ExpectSameAsReference(l, q, "limit " + std::to_string(limit));
+      }
     }
   }
 }
