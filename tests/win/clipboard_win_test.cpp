@@ -100,17 +100,7 @@ class ClipboardWindowTest : public ::testing::Test {
 
   // Rows of the given items, with the given rows selected.
   void ShowRows(const std::vector<std::string>& paths, const std::vector<int>& selected) {
-    w_->ClearHitList();
-    for (const auto& p : paths) {
-      HitRecord r;
-      r.Path = p;
-      r.Name = p.substr(p.rfind('\\') + 1);
-      r.Kind = win::DirectoryExists(p) ? kKindFolder : kKindFile;
-      w_->HitList.push_back(r);
-    }
-    ListView_SetItemCountEx(w_->ListView1, static_cast<int>(paths.size()), 0);
-    ListView_SetItemState(w_->ListView1, -1, 0, LVIS_SELECTED);
-    for (int r : selected) ListView_SetItemState(w_->ListView1, r, LVIS_SELECTED, LVIS_SELECTED);
+    test::ShowRows(*w_, paths, selected);
   }
 
   // The folder view of `folder` as the open command leaves it.

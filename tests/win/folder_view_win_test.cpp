@@ -58,13 +58,7 @@ class FolderViewWindowTest : public ::testing::Test {
     return v;
   }
 
-  std::vector<int> SelectedRows() const {
-    std::vector<int> v;
-    for (int r = ListView_GetNextItem(w_->ListView1, -1, LVNI_SELECTED); r >= 0;
-         r = ListView_GetNextItem(w_->ListView1, r, LVNI_SELECTED))
-      v.push_back(r);
-    return v;
-  }
+  std::vector<int> SelectedRows() const { return test::SelectedRows(*w_); }
 
   int RowCount() const { return ListView_GetItemCount(w_->ListView1); }
 

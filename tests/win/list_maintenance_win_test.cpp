@@ -124,13 +124,7 @@ class MaintenanceWindowTest : public ::testing::Test {
     return v;
   }
 
-  static std::vector<int> SelectedRows(const TVemkoSearcher& w) {
-    std::vector<int> v;
-    for (int r = ListView_GetNextItem(w.ListView1, -1, LVNI_SELECTED); r >= 0;
-         r = ListView_GetNextItem(w.ListView1, r, LVNI_SELECTED))
-      v.push_back(r);
-    return v;
-  }
+  static std::vector<int> SelectedRows(const TVemkoSearcher& w) { return test::SelectedRows(w); }
 
   static void Select(TVemkoSearcher& w, const std::vector<std::string>& paths) {
     ListView_SetItemState(w.ListView1, -1, 0, LVIS_SELECTED);

@@ -46,15 +46,7 @@ class PickupWindowTest : public ::testing::Test {
 
   // Rows as a search would leave them, with the given rows selected.
   void ShowRows(const std::vector<std::string>& paths, const std::vector<int>& selected) {
-    w_->ClearHitList();
-    for (const auto& p : paths) {
-      HitRecord r;
-      r.Path = p;
-      r.Name = p.substr(p.rfind('\\') + 1);
-      w_->HitList.push_back(r);
-    }
-    ListView_SetItemCountEx(w_->ListView1, static_cast<int>(paths.size()), 0);
-    Select(selected);
+    test::ShowRows(*w_, paths, selected);
   }
 
   void Select(const std::vector<int>& rows) {
@@ -73,13 +65,7 @@ class PickupWindowTest : public ::testing::Test {
     return v;
   }
 
-  std::vector<int> SelectedRows() const {
-    std::vector<int> v;
-    for (int r = ListView_GetNextItem(w_->ListView1, -1, LVNI_SELECTED); r >= 0;
-         r = ListView_GetNextItem(w_->ListView1, r, LVNI_SELECTED))
-      v.push_back(r);
-    return v;
-  }
+  std::vector<int> SelectedRows() const { return test::SelectedRows(*w_); }
 
   std::string Kept() const { return test::ReadFile(w_->PickupFile); }
 

@@ -92,15 +92,7 @@ class SendToWindowTest : public ::testing::Test {
 
   // Rows as a search would leave them, with the given rows selected.
   void ShowRows(const std::vector<std::string>& paths, const std::vector<int>& selected) {
-    w_->ClearHitList();
-    for (const auto& p : paths) {
-      HitRecord r;
-      r.Path = p;
-      r.Name = p.substr(p.rfind('\\') + 1);
-      w_->HitList.push_back(r);
-    }
-    ListView_SetItemCountEx(w_->ListView1, static_cast<int>(paths.size()), 0);
-    for (int r : selected) ListView_SetItemState(w_->ListView1, r, LVIS_SELECTED, LVIS_SELECTED);
+    test::ShowRows(*w_, paths, selected);
   }
 
   const TMenuItem& Item(const std::string& caption) {

@@ -3,6 +3,7 @@
 // to end, and a small stored list to start from.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "app/vemko_searcher_win.h"
 #include "platform/message_box.h"
+#include "platform/system_info.h"
 #include "searchlist/search_list.h"
 #include "tests/core/test_util.h"
 #include "tests/win/win_test_util.h"
@@ -75,6 +77,32 @@ inline std::unique_ptr<TVemkoSearcher> OpenSmallListWindow(const std::string& na
   EXPECT_TRUE(WaitForSearch(*w));
   if (programFolder) *programFolder = program;
   return w;
+}
+
+// Rows of the given paths as a search would leave them (a folder row where
+// a folder exists, else a file row), with exactly the given rows selected.
+inline void ShowRows(TVemkoSearcher& w, const std::vector<std::string>& paths,
+                     const std::vector<int>& selected) {
+  w.ClearHitList();
+  for (const auto& p : paths) {
+    HitRecord r;
+    r.Path = p;
+    r.Name = p.substr(p.rfind('\\') + 1);
+    r.Kind = win::DirectoryExists(p) ? kKindFolder : kKindFile;
+    w.HitList.push_back(r);
+  }
+  ListView_SetItemCountEx(w.ListView1, static_cast<int>(paths.size()), 0);
+  ListView_SetItemState(w.ListView1, -1, 0, LVIS_SELECTED);
+  for (int r : selected) ListView_SetItemState(w.ListView1, r, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+// The selected rows, in list order.
+inline std::vector<int> SelectedRows(const TVemkoSearcher& w) {
+  std::vector<int> v;
+  for (int r = ListView_GetNextItem(w.ListView1, -1, LVNI_SELECTED); r >= 0;
+       r = ListView_GetNextItem(w.ListView1, r, LVNI_SELECTED))
+    v.push_back(r);
+  return v;
 }
 
 }  // namespace filvex::test
