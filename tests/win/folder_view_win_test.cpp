@@ -23,16 +23,6 @@
 namespace filvex {
 namespace {
 
-std::string CellText(HWND list, int row, int column) {
-  char text[512] = {};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
 class FolderViewWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -76,9 +66,9 @@ TEST_F(FolderViewWindowTest, ListsFilesBeforeFoldersInReverseNameOrder) {
   Enter(base_);
   ASSERT_EQ(Names(), (std::vector<std::string>{"b.txt", "a.txt", "B", "A"}));
   EXPECT_EQ(RowCount(), 4);
-  EXPECT_EQ(CellText(w_->ListView1, 0, kColumnName), "b.txt");
-  EXPECT_EQ(CellText(w_->ListView1, 0, kColumnSize), "2KB");
-  EXPECT_EQ(CellText(w_->ListView1, 3, kColumnPath), base_);
+  EXPECT_EQ(test::CellText(w_->ListView1, 0, kColumnName), "b.txt");
+  EXPECT_EQ(test::CellText(w_->ListView1, 0, kColumnSize), "2KB");
+  EXPECT_EQ(test::CellText(w_->ListView1, 3, kColumnPath), base_);
   EXPECT_EQ(w_->HitList[0].Path, base_ + "\\b.txt");
   EXPECT_EQ(w_->HitList[2].Kind, kKindFolder);
   EXPECT_EQ(w_->HitList[2].SizeKB, 0u);
@@ -216,9 +206,9 @@ TEST_F(FolderViewWindowTest, GoingUpSelectsTheFolderLeftAndEndsInTheDriveList) {
     const uint64_t total = w_->DriveCapacity(r.Path.substr(0, 2)).total;
     EXPECT_GT(total, 0u);
     EXPECT_EQ(r.SizeKB, std::min<uint64_t>(total / 1024, 0xFFFFFFFFu));
-    EXPECT_EQ(CellText(w_->ListView1, static_cast<int>(i), kColumnName), r.Name);
-    EXPECT_EQ(CellText(w_->ListView1, static_cast<int>(i), kColumnPath), r.Path);
-    EXPECT_FALSE(CellText(w_->ListView1, static_cast<int>(i), kColumnSize).empty());
+    EXPECT_EQ(test::CellText(w_->ListView1, static_cast<int>(i), kColumnName), r.Name);
+    EXPECT_EQ(test::CellText(w_->ListView1, static_cast<int>(i), kColumnPath), r.Path);
+    EXPECT_FALSE(test::CellText(w_->ListView1, static_cast<int>(i), kColumnSize).empty());
   }
   EXPECT_EQ(roots, (std::vector<std::string>{"C:\\", "D:\\", "E:\\"}));
   EXPECT_EQ(RowCount(), 3);
@@ -283,7 +273,7 @@ TEST_F(FolderViewWindowTest, SelectionCommands) {
   ListView_EnsureVisible(w_->ListView1, 0, FALSE);
   w_->SelectRows(2);
   EXPECT_EQ(SelectedRows(), (std::vector<int>{49, 54}));
-  EXPECT_EQ(CellText(w_->ListView1, 49, kColumnAttr), "不明");
+  EXPECT_EQ(test::CellText(w_->ListView1, 49, kColumnAttr), "不明");
   const int top = ListView_GetTopIndex(w_->ListView1);
   EXPECT_GE(49, top);
   EXPECT_LT(49, top + ListView_GetCountPerPage(w_->ListView1));

@@ -33,17 +33,6 @@ namespace {
 
 using Control = HWND TVemkoSearcher::*;
 
-// The text of one cell, as the list view gives it to anybody who asks.
-std::string CellText(HWND list, int row, int column) {
-  char text[512] = {};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
 int RowCount(HWND list) {
   return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -52,14 +41,15 @@ int RowCount(HWND list) {
 std::vector<std::string> ShownPaths(HWND list) {
   std::vector<std::string> paths;
   for (int i = 0; i < RowCount(list); ++i) {
-    paths.push_back(CellText(list, i, kColumnPath) + "\\" + CellText(list, i, kColumnName));
+    paths.push_back(test::CellText(list, i, kColumnPath) + "\\" +
+                    test::CellText(list, i, kColumnName));
   }
   return paths;
 }
 
 std::vector<std::string> ShownColumn(HWND list, int column) {
   std::vector<std::string> texts;
-  for (int i = 0; i < RowCount(list); ++i) texts.push_back(CellText(list, i, column));
+  for (int i = 0; i < RowCount(list); ++i) texts.push_back(test::CellText(list, i, column));
   return texts;
 }
 
@@ -195,9 +185,7 @@ void StandardList(SearchList& list) {
 
 class SearchWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    hook_ = test::RecordMessageBoxes(boxes_, IDNO);
-  }
+  void SetUp() override { hook_ = test::RecordMessageBoxes(boxes_, IDNO); }
 
   // A window over `list`, written to the data folder of a fresh program
   // folder (with searchdata.ini lines when given), shown as at start.
@@ -420,7 +408,7 @@ TEST_F(SearchWindowTest, HitLimitShowsRefusedMatchesInCaption) {
     EXPECT_EQ(w->StatusText(0), c.status);
     EXPECT_EQ(RowCount(w->ListView1), std::stoi(c.status));
     // The kept hits are the first ones of the list, shown in name order.
-    EXPECT_EQ(CellText(w->ListView1, 0, 0), "hit10000.txt");
+    EXPECT_EQ(test::CellText(w->ListView1, 0, 0), "hit10000.txt");
     EXPECT_EQ(w->HitList.capacity(), w->HitList.size());
   }
 }
@@ -659,8 +647,7 @@ TEST_F(SearchWindowTest, ToolsMenuEnablesModesByTheirBoxes) {
     const std::pair<HWND, bool> boxes[] = {{w->CheckBox3, c.s},    {w->CheckBox4, c.h},
                                            {w->CheckBox6, c.sh},   {w->CheckBox8, c.r},
                                            {w->CheckBox9, c.date}, {w->CheckBox10, c.size}};
-    for (auto [box, on] : boxes)
-      win::SetChecked(box, on);
+    for (auto [box, on] : boxes) win::SetChecked(box, on);
     w->BuildStop.store(c.buildFillsList ? 0 : 1);
     w->Settings.upmode = c.upmode;
     w->Tool1Click();
@@ -779,16 +766,17 @@ TEST_F(SearchWindowTest, RowsShowTextsStatesAndSelection) {
   };
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(CellText(w->ListView1, i, kColumnSize), rows[i].size);
-    EXPECT_EQ(CellText(w->ListView1, i, kColumnDate), "2020/05/01 10:00");
-    EXPECT_EQ(CellText(w->ListView1, i, kColumnAttr), rows[i].attr);
-    EXPECT_EQ(CellText(w->ListView1, i, kColumnType), "");
-    EXPECT_EQ(CellText(w->ListView1, i, kColumnPath), rows[i].path);
+    EXPECT_EQ(test::CellText(w->ListView1, i, kColumnSize), rows[i].size);
+    EXPECT_EQ(test::CellText(w->ListView1, i, kColumnDate), "2020/05/01 10:00");
+    EXPECT_EQ(test::CellText(w->ListView1, i, kColumnAttr), rows[i].attr);
+    EXPECT_EQ(test::CellText(w->ListView1, i, kColumnType), "");
+    EXPECT_EQ(test::CellText(w->ListView1, i, kColumnPath), rows[i].path);
     EXPECT_EQ(ListView_GetItemState(w->ListView1, i, LVIS_CUT), rows[i].cut ? LVIS_CUT : 0u);
     EXPECT_EQ(ListView_GetItemState(w->ListView1, i, LVIS_OVERLAYMASK), 0u);
   }
   w->Settings.sizekb = false;
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(CellText(w->ListView1, i, kColumnSize), rows[i].sizeUnits);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(test::CellText(w->ListView1, i, kColumnSize), rows[i].sizeUnits);
 
   // The rows being painted are announced; with ico on their icons are
   // fetched then.
@@ -812,13 +800,13 @@ TEST_F(SearchWindowTest, RowsShowTextsStatesAndSelection) {
 
   // The existence check: at every paint with chk, after a selection without.
   w->Settings.chk = true;
-  EXPECT_EQ(CellText(w->ListView1, 0, kColumnAttr), "不明");
-  EXPECT_EQ(CellText(w->ListView1, 2, kColumnAttr), "HRA");
+  EXPECT_EQ(test::CellText(w->ListView1, 0, kColumnAttr), "不明");
+  EXPECT_EQ(test::CellText(w->ListView1, 2, kColumnAttr), "HRA");
   w->Settings.chk = false;
-  EXPECT_EQ(CellText(w->ListView1, 0, kColumnAttr), "A");
+  EXPECT_EQ(test::CellText(w->ListView1, 0, kColumnAttr), "A");
   ListView_SetItemState(w->ListView1, 0, LVIS_SELECTED | LVIS_FOCUSED,
                         LVIS_SELECTED | LVIS_FOCUSED);
-  EXPECT_EQ(CellText(w->ListView1, 0, kColumnAttr), "不明");
+  EXPECT_EQ(test::CellText(w->ListView1, 0, kColumnAttr), "不明");
   EXPECT_EQ(w->StatusText(1), real);
   EXPECT_TRUE(IsWindowVisible(w->SpeedButton1));
   RECT rowRect{}, button{};
@@ -836,7 +824,7 @@ TEST_F(SearchWindowTest, RowsShowTextsStatesAndSelection) {
   EXPECT_FALSE(IsWindowVisible(w->SpeedButton1));
   test::WriteFile(real + "\\gone.txt", "back");
   ListView_SetItemState(w->ListView1, 0, LVIS_SELECTED, LVIS_SELECTED);
-  EXPECT_EQ(CellText(w->ListView1, 0, kColumnAttr), "A");
+  EXPECT_EQ(test::CellText(w->ListView1, 0, kColumnAttr), "A");
   EXPECT_TRUE(IsWindowVisible(w->SpeedButton1));
   ListView_SetItemState(w->ListView1, 3, LVIS_SELECTED, LVIS_SELECTED);
   EXPECT_EQ(w->StatusText(1), "D:");

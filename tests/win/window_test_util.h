@@ -96,6 +96,17 @@ inline void ShowRows(TVemkoSearcher& w, const std::vector<std::string>& paths,
   for (int r : selected) ListView_SetItemState(w.ListView1, r, LVIS_SELECTED, LVIS_SELECTED);
 }
 
+// The text of one cell, as the list view gives it to anybody who asks.
+inline std::string CellText(HWND list, int row, int column) {
+  char text[512] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
 // The selected rows, in list order.
 inline std::vector<int> SelectedRows(const TVemkoSearcher& w) {
   std::vector<int> v;
