@@ -21,12 +21,23 @@ void ResetRowState(HitRecord& r, int32_t imageIndex) {
   r.Unknown = false;
 }
 
+// The path a + b + c of a record and, as its last nameLen bytes, its name.
+void SetTexts(HitRecord& r, std::string_view a, std::string_view b, std::string_view c,
+              size_t nameLen, RecordTextWriter* texts) {
+  if (texts) {
+    texts->write(a, b, c, nameLen, &r.Path, &r.Name);
+    return;
+  }
+  RecordTextWriter own;
+  own.write(a, b, c, nameLen, &r.Path, &r.Name);
+}
+
 }  // namespace
 
 void FillFolderHitRecord(HitRecord& r, const SearchList& list, size_t i, bool lastWrite,
-                         int32_t imageIndex) {
-  r.Path.assign(list.FolderList.path(i));
-  r.Name.assign(list.FolderList.name(i));
+                         int32_t imageIndex, RecordTextWriter* texts) {
+  // A folder's name is the tail of its path.
+  SetTexts(r, list.FolderList.path(i), {}, {}, list.FolderList.name(i).size(), texts);
   SetDateText(r, list.FolderInfoList, i, lastWrite);
   r.SizeKB = 0;
   r.AttrCode = list.FolderInfoList.attr(i);
@@ -36,16 +47,11 @@ void FillFolderHitRecord(HitRecord& r, const SearchList& list, size_t i, bool la
 }
 
 void FillFileHitRecord(HitRecord& r, const SearchList& list, size_t j, bool lastWrite,
-                       int32_t imageIndex) {
-  // The path is written once into its own room: folder, separator, name.
+                       int32_t imageIndex, RecordTextWriter* texts) {
+  // The path is written once: folder, separator, name; the name is its tail.
   const std::string_view folder = list.FolderList.path(list.FileList.folder(j));
   const std::string_view name = list.FileList.name(j);
-  r.Path.clear();
-  r.Path.reserve(folder.size() + 1 + name.size());
-  r.Path.append(folder);
-  if (!EndsWithSeparator(folder)) r.Path.push_back('\\');
-  r.Path.append(name);
-  r.Name.assign(name);
+  SetTexts(r, folder, EndsWithSeparator(folder) ? "" : "\\", name, name.size(), texts);
   SetDateText(r, list.FileInfoList, j, lastWrite);
   r.SizeKB = list.FileInfoList.sizeKB(j);
   r.AttrCode = list.FileInfoList.attr(j);

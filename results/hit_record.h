@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "results/record_text.h"
 #include "searchlist/search_list.h"
 
 namespace filvex {
@@ -57,17 +58,19 @@ class FixedDateText {
   uint8_t len_ = 0;
 };
 
+// The fields are ordered so that a record takes 88 bytes: a search may make
+// a hundred thousand of them at once.
 struct HitRecord {
-  std::string Path;           // full path; a drive's root such as C:\ ; never empty
-  std::string Name;           // name without path; a drive's display name
-  FixedDateText DateText;     // "yyyy/mm/dd hh:nn" or empty
-  std::string TypeName;       // shell type name, empty until an icon look-up fills it
+  RecordText Path;            // full path; a drive's root such as C:\ ; never empty
+  RecordText Name;            // name without path; a drive's display name
+  RecordText TypeName;        // shell type name, empty until an icon look-up fills it
   uint32_t SizeKB = 0;        // as the search list stores it; 0 for folders
-  uint8_t AttrCode = 0;       // the kCode* bits of searchlist/search_list.h
   int32_t ListLine = -1;      // line in FolderList/FileList; -1 when not from the search list
   int32_t Kind = kKindFile;   // kKindFolder, kKindFile, kKindDrive
   int32_t OverlayIndex = -1;  // -1 none, 0 shared folder, 1 shortcut
   int32_t ImageIndex = 0;     // icon in the system image lists
+  FixedDateText DateText;     // "yyyy/mm/dd hh:nn" or empty
+  uint8_t AttrCode = 0;       // the kCode* bits of searchlist/search_list.h
   bool IconSet = false;       // the icon (and type name) has been fetched
   bool Unknown = false;       // found missing ("不明")
 };
@@ -82,9 +85,11 @@ HitRecord FileHitRecord(const SearchList& list, size_t j, bool lastWrite, int32_
 
 // The same records written into a record in place (as a search appends
 // them, without moving a finished record into the list): every field is set.
+// A search passes its text writer, so that its records share text blocks;
+// without one, each record's texts take their own.
 void FillFolderHitRecord(HitRecord& r, const SearchList& list, size_t i, bool lastWrite,
-                         int32_t imageIndex);
+                         int32_t imageIndex, RecordTextWriter* texts = nullptr);
 void FillFileHitRecord(HitRecord& r, const SearchList& list, size_t j, bool lastWrite,
-                       int32_t imageIndex);
+                       int32_t imageIndex, RecordTextWriter* texts = nullptr);
 
 }  // namespace filvex

@@ -145,17 +145,17 @@ int IconRules::FileInfoIcon(const std::string& path) {
 
 void FetchPaintedIcons(HitList& hits, int first, int last, IconRules& rules) {
   FetchMissingIcons(hits, first, last, rules, [&rules](const HitRecord& r) {
-    return rules.LookupIcon(r.Path, /*useCache=*/r.Kind != kKindFolder);
+    return rules.LookupIcon(r.Path.str(), /*useCache=*/r.Kind != kKindFolder);
   });
 }
 
 void FetchShownIcons(HitList& hits, int first, int last, IconRules& rules) {
   FetchMissingIcons(hits, first, last, rules,
-                    [&rules](const HitRecord& r) { return rules.ShellIconOf(r.Path); });
+                    [&rules](const HitRecord& r) { return rules.ShellIconOf(r.Path.str()); });
 }
 
 void FetchOneIcon(HitRecord& record, IconRules& rules) {
-  record.ImageIndex = rules.ShellIconOf(record.Path);
+  record.ImageIndex = rules.ShellIconOf(record.Path.str());
   record.OverlayIndex = rules.LastOverlay();
   record.IconSet = true;
 }

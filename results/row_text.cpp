@@ -65,7 +65,7 @@ std::string AttributeLetters(uint8_t code) {
 }
 
 std::string CaptionText(const HitRecord& r) {
-  if (r.Kind == kKindDrive) return r.Name;
+  if (r.Kind == kKindDrive) return r.Name.str();
   return std::string(LastComponent(r.Path));
 }
 
@@ -81,7 +81,7 @@ std::string AttrColumnText(const HitRecord& r, bool checkExistence, bool exists)
 }
 
 std::string PathColumnText(const HitRecord& r) {
-  if (r.Kind == kKindDrive) return r.Path;
+  if (r.Kind == kKindDrive) return r.Path.str();
   return std::string(FolderColumnText(r.Path));
 }
 
@@ -109,7 +109,7 @@ std::string ColumnText(const HitRecord& r, int column, const RowOptions& o, bool
     case kColumnAttr:
       return AttrColumnText(r, o.checkExistence, exists);
     case kColumnType:
-      return r.TypeName;
+      return r.TypeName.str();
     case kColumnPath:
       return PathColumnText(r);
     default:

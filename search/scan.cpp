@@ -481,7 +481,7 @@ class Scanner {
         if (result_.Stopped) return;
         if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
           record([&](HitRecord& r) {
-            FillFolderHitRecord(r, list_, i, m_.lastWrite(), icons_.folder);
+            FillFolderHitRecord(r, list_, i, m_.lastWrite(), icons_.folder, &texts_);
           });
         ++i;
       }
@@ -526,7 +526,7 @@ class Scanner {
     for (size_t k = 0; k < n; ++k) {
       if (k + kFetchAhead < n) fetchFileLine(pending_[k + kFetchAhead]);
       appendRecord([&](HitRecord& r) {
-        FillFileHitRecord(r, list_, pending_[k], m_.lastWrite(), icons_.file);
+        FillFileHitRecord(r, list_, pending_[k], m_.lastWrite(), icons_.file, &texts_);
       });
     }
   }
@@ -597,6 +597,7 @@ class Scanner {
   bool allowed_[256] = {};
   bool attrPasses_[256] = {};  // attributesPass of every code
   ScanResult result_;
+  RecordTextWriter texts_;           // the records' paths and names, in shared blocks
   size_t pending_[kFileBatch] = {};  // file lines whose records wait, in order
   size_t pendingFiles_ = 0;
 };

@@ -285,7 +285,7 @@ std::vector<bool> CheckUnknownEntries(HitList& hits, EntryProbe& probe,
   std::vector<bool> vanished;
   vanished.reserve(hits.size());
   for (size_t row = 0; row < hits.size(); ++row) {
-    const bool gone = !probe.PathExists(hits[row].Path);
+    const bool gone = !probe.PathExists(hits[row].Path.str());
     if (gone) hits[row].Unknown = true;
     vanished.push_back(gone);
     if (step && !step(row + 1)) break;

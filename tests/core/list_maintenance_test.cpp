@@ -427,7 +427,7 @@ TEST(ShiftHitLines, ShiftedRowsNameTheirEntries) {
   ShiftHitLines(hits, r.erasedFileLines);
   for (const HitRecord& h : hits) {
     if (h.ListLine < 0) {
-      EXPECT_EQ(h.Path.rfind("C:\\Data\\", 0), 0u);
+      EXPECT_EQ(h.Path.view().rfind("C:\\Data\\", 0), 0u);
       continue;
     }
     EXPECT_EQ(FileEntryPath(s.list, static_cast<size_t>(h.ListLine)), h.Path);
@@ -489,7 +489,7 @@ TEST(Cleaning, DriveRestrictedSearchAfterRemovalsFindsEveryHit) {
   HitList hits;
   ScanSearchList(s.list, q, hits);
   std::vector<std::string> paths;
-  for (const auto& h : hits) paths.push_back(h.Path);
+  for (const auto& h : hits) paths.push_back(h.Path.str());
   EXPECT_EQ(paths, (std::vector<std::string>{"E:\\e.txt", "E:\\Photos\\p.jpg"}));
 }
 

@@ -156,7 +156,7 @@ TEST(RowText, HitCountCaptions) {
 
 std::vector<std::string> Names(const HitList& hits) {
   std::vector<std::string> v;
-  for (const auto& h : hits) v.push_back(h.Name);
+  for (const auto& h : hits) v.push_back(h.Name.str());
   return v;
 }
 
@@ -190,7 +190,7 @@ TEST(Sort, PathOrderKeepsFoldersFirstOnlyWithinADrive) {
   SortHitList(hits, kColumnPath, true);
   // Folders first among C: rows; the D: folder (in D:\) still sorts by folder text.
   std::vector<std::string> got;
-  for (const auto& h : hits) got.push_back(h.Path);
+  for (const auto& h : hits) got.push_back(h.Path.str());
   EXPECT_EQ(got, (std::vector<std::string>{"C:\\Data\\Sub", "C:\\f2", "C:\\Data\\f1", "D:\\Data",
                                            "D:\\a\\f3"}));
   EXPECT_LT(CompareByPath(hits[1], hits[2], true), 0);  // C:\ before C:\Data

@@ -56,7 +56,7 @@ ScanRun Scan(const SearchList& l, const SearchQuery& q) {
 
 std::vector<std::string> Paths(const HitList& hits) {
   std::vector<std::string> v;
-  for (const auto& h : hits) v.push_back(h.Path);
+  for (const auto& h : hits) v.push_back(h.Path.str());
   return v;
 }
 
@@ -277,7 +277,7 @@ TEST(Scan, DriveRestrictionFindsEveryEntryOfTheDriveWhateverTheLayout) {
     q.folders = false;
     ScanRun r = Scan(l, q);
     std::vector<std::string> names;
-    for (const auto& h : r.hits) names.push_back(h.Name);
+    for (const auto& h : r.hits) names.push_back(h.Name.str());
     EXPECT_EQ(names, (std::vector<std::string>{"d1.txt", "d2.txt", "d3.txt", "d4.txt"})) << c.what;
   }
 }
@@ -730,7 +730,7 @@ TEST(ScanDifferential, HitLimitsAroundRecordBatches) {
 // reached: on lists with emptied folder lines, split drive blocks and
 // broken file lines, and after entries were deleted and folders emptied.
 TEST(ScanDifferential, DriveRestrictionIsTheUnrestrictedSearchFiltered) {
-  auto letterOf = [](const std::string& path) {
+  auto letterOf = [](std::string_view path) {
     char c = path.empty() ? 0 : path[0];
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
   };

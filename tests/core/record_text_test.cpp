@@ -1,0 +1,103 @@
+#include "results/record_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "results/hit_record.h"
+
+namespace filvex {
+namespace {
+
+// Texts written by one writer outlive it, each other and any order of
+// release; under the address sanitizer a block freed too early or never
+// freed is reported.
+TEST(RecordText, WrittenTextsOutliveTheWriterAndEachOther) {
+  std::vector<RecordText> wholes, tails;
+  {
+    RecordTextWriter w;
+    // Enough texts to fill several blocks, and one longer than a block.
+    for (int k = 0; k < 2000; ++k) {
+      RecordText whole, tail;
+      const std::string name = "name" + std::to_string(k) + ".txt";
+      w.write("C:\\Folder", "\\", name, name.size(), &whole, &tail);
+      wholes.push_back(whole);
+      tails.push_back(std::move(tail));
+    }
+    RecordText big, bigTail;
+    const std::string longName(kRecordTextBlock + 10, 'x');
+    w.write("D:", "\\", longName, 3, &big, &bigTail);
+    EXPECT_EQ(big.size(), 3 + longName.size());
+    EXPECT_EQ(bigTail, "xxx");
+    wholes.push_back(big);
+  }
+  // Drop every other one first, then read the rest.
+  for (size_t k = 0; k < tails.size(); k += 2) tails[k] = RecordText();
+  for (size_t k = 1; k < tails.size(); k += 2) {
+    const std::string name = "name" + std::to_string(k) + ".txt";
+    EXPECT_EQ(tails[k], name);
+    EXPECT_EQ(std::string(tails[k].c_str()), name) << "a tail ends at its path's NUL";
+    EXPECT_EQ(wholes[k], "C:\\Folder\\" + name);
+  }
+}
+
+TEST(RecordText, BehavesAsAValueText) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"empty", ""},
+      {"short", "a"},
+      {"path", "C:\\Program Files\\写真\\IMG_0001.JPG"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecordText t(c.text);
+    EXPECT_EQ(t, c.text);
+    EXPECT_EQ(t.size(), c.text.size());
+    EXPECT_EQ(t.empty(), c.text.empty());
+    EXPECT_STREQ(t.c_str(), c.text.c_str());
+    RecordText copy = t;
+    RecordText moved = std::move(t);
+    EXPECT_EQ(copy, c.text);
+    EXPECT_EQ(moved, c.text);
+    EXPECT_TRUE(t.empty());  // NOLINT: a moved-from text is empty
+    copy = copy;             // self-assignment keeps the text
+    EXPECT_EQ(copy, c.text);
+    copy = "other";
+    EXPECT_EQ(copy, "other");
+    EXPECT_EQ(moved.tail(3), c.text.substr(c.text.size() - std::min<size_t>(3, c.text.size())));
+  }
+}
+
+// A record made without a writer and one made by a search's writer hold the
+// same texts; the name is the tail of the path in both.
+TEST(RecordText, RecordsOfAListHaveTheirNamesAsTheirPathsTail) {
+  SearchList list;
+  list.FolderList.append("C:");
+  list.FolderList.append("C:\\Docs");
+  list.FolderInfoList.appendRoot();
+  list.FolderInfoList.appendText("2020/01/02 03:042021/02/03 04:0520");
+  list.FileList.append(1, "Report.TXT");
+  list.FileList.append(0, "boot.ini");
+  list.FileInfoList.appendText("2020/01/02 03:042021/02/03 04:052012");
+  list.FileInfoList.appendText("2020/01/02 03:042021/02/03 04:05201");
+  RecordTextWriter writer;
+  for (RecordTextWriter* w : {static_cast<RecordTextWriter*>(nullptr), &writer}) {
+    HitRecord folder, file, rootFile;
+    FillFolderHitRecord(folder, list, 1, /*lastWrite=*/false, 0, w);
+    FillFileHitRecord(file, list, 0, /*lastWrite=*/true, 0, w);
+    FillFileHitRecord(rootFile, list, 1, /*lastWrite=*/true, 0, w);
+    EXPECT_EQ(folder.Path, "C:\\Docs");
+    EXPECT_EQ(folder.Name, "Docs");
+    EXPECT_EQ(file.Path, "C:\\Docs\\Report.TXT");
+    EXPECT_EQ(file.Name, "Report.TXT");
+    EXPECT_EQ(rootFile.Path, "C:\\boot.ini");
+    EXPECT_EQ(rootFile.Name, "boot.ini");
+  }
+}
+
+}  // namespace
+}  // namespace filvex
