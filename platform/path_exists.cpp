@@ -6,8 +6,8 @@
 
 namespace filvex::win {
 
-bool PathExists(const std::string& path) {
-  UniqueHandle h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool PathExists(const char* path) {
+  UniqueHandle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return static_cast<bool>(h);
 }

@@ -9,6 +9,7 @@ namespace filvex::win {
 // and write sharing, backup semantics so that folders open too); the handle
 // is closed at once. One CreateFileA per call: a few microseconds on a local
 // disk, much more on a network drive, so callers test only rows they show.
-bool PathExists(const std::string& path);
+bool PathExists(const char* path);
+inline bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
 
 }  // namespace filvex::win

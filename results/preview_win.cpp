@@ -215,7 +215,7 @@ void TVemkoSearcher::HidePreview() {
 void TVemkoSearcher::ShowPreview() {
   const int row = SelectedRow();
   const std::string path =
-      row >= 0 && row < static_cast<int>(HitList.size()) ? HitList[row].Path : std::string();
+      row >= 0 && row < static_cast<int>(HitList.size()) ? HitList[row].Path.str() : std::string();
   if (!win::IsChecked(SpeedButton6) || SystemKind == 0 ||
       (!path.empty() && win::DirectoryExists(path))) {
     HidePreview();

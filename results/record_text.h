@@ -84,6 +84,9 @@ class RecordText {
   std::string_view view() const { return std::string_view(data(), len_); }
   operator std::string_view() const { return view(); }  // NOLINT: reads as a text
   std::string str() const { return std::string(view()); }
+  std::string substr(size_t pos, size_t n = std::string::npos) const {
+    return std::string(view().substr(pos, n));
+  }
   const char* begin() const { return data(); }
   const char* end() const { return data() + len_; }
   char operator[](size_t i) const { return data()[i]; }

@@ -71,7 +71,7 @@ void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
     // The existence test opens the file: only for the one column that shows
     // it, and only when chk asks for it.
     const bool exists =
-        item.iSubItem != kColumnAttr || !NeedsExistenceTest(r, options) || win::PathExists(r.Path);
+        item.iSubItem != kColumnAttr || !NeedsExistenceTest(r, options) || win::PathExists(r.Path.c_str());
     CopyCellText(ColumnText(r, item.iSubItem, options, exists), item.pszText, item.cchTextMax);
   }
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = r.ImageIndex;
@@ -196,7 +196,7 @@ void ListView1SelectItem(TVemkoSearcher& w, int row, bool selected) {
   w.PlaceOpenFolderButton(row);
   if (!selected || row < 0 || static_cast<size_t>(row) >= w.HitList.size()) return;
   HitRecord& r = w.HitList[static_cast<size_t>(row)];
-  r.Unknown = !win::PathExists(r.Path);
+  r.Unknown = !win::PathExists(r.Path.c_str());
   if (!w.Settings.ico && !win::IsChecked(w.HitListSpBtn) && !r.IconSet) {
     w.FetchVisibleIcons();
     if (static_cast<size_t>(row) >= w.HitList.size()) return;  // the fetch served messages

@@ -423,21 +423,61 @@ class Scanner {
   }
 
   // The line whose lower-cased name holds byte pos, searched forward from
-  // line `from`, whose name starts at or before pos: steps that double, then
-  // halve. Hits lie close together when there are many, so each costs a few
-  // compares instead of a search over the whole list.
+  // line `from`, whose name starts at or before pos. Hits close together
+  // (many hits) are found among the next kNearLines lines, whose offsets lie
+  // in the cache lines just read. A hit farther off is looked for first where
+  // the average name length puts pos, then by steps that double and halve
+  // around that: names of one list are of similar lengths, so the probes stay
+  // within a few cache lines, instead of being spread over every line in
+  // between (which, for hits far apart, cost more than the scan itself).
+  static constexpr size_t kNearLines = 16;
+
   template <class Lines>
   static size_t LineAtOffsetFrom(const Lines& lines, size_t from, size_t pos) {
     const size_t n = lines.size();
-    size_t lo = from, step = 1;
-    size_t hi = lo + step;
-    while (hi < n && lines.lowerNameOffset(hi) <= pos) {
-      lo = hi;
-      step *= 2;
-      hi = lo + step;
+    if (from + 1 >= n) return from;
+    const size_t near = std::min(n, from + kNearLines);
+    if (near == n || lines.lowerNameOffset(near) > pos) return LineBetween(lines, from, near, pos);
+    const size_t bytes = lines.lowerNameBuffer().size();
+    const size_t fromOff = lines.lowerNameOffset(from);
+    // The guess, kept in [near, n - 1]: pos lies at or after near's name.
+    size_t guess = near;
+    if (bytes > 0 && pos > fromOff) {
+      const double perLine = static_cast<double>(bytes) / static_cast<double>(n);
+      const double ahead = static_cast<double>(pos - fromOff) / perLine;
+      guess = from + std::max<size_t>(1, static_cast<size_t>(std::min(ahead, static_cast<double>(n))));
+      guess = std::min(std::max(guess, near), n - 1);
     }
-    hi = std::min(hi, n);
-    while (hi - lo > 1) {  // offset(lo) <= pos < offset(hi), or hi is the end
+    // Brackets lo < hi with offset(lo) <= pos and offset(hi) > pos (or hi == n).
+    size_t lo, hi;
+    if (lines.lowerNameOffset(guess) <= pos) {
+      lo = guess;
+      size_t step = 1;
+      hi = lo + step;
+      while (hi < n && lines.lowerNameOffset(hi) <= pos) {
+        lo = hi;
+        step *= 2;
+        hi = lo + step;
+      }
+      hi = std::min(hi, n);
+    } else {
+      hi = guess;
+      size_t step = 1;
+      lo = hi - std::min(step, hi - near);
+      while (lo > near && lines.lowerNameOffset(lo) > pos) {
+        hi = lo;
+        step *= 2;
+        lo = hi - std::min(step, hi - near);
+      }
+    }
+    return LineBetween(lines, lo, hi, pos);
+  }
+
+  // The line in [lo, hi) whose name holds pos, given offset(lo) <= pos and
+  // that hi is the end or offset(hi) > pos.
+  template <class Lines>
+  static size_t LineBetween(const Lines& lines, size_t lo, size_t hi, size_t pos) {
+    while (hi - lo > 1) {
       const size_t mid = lo + (hi - lo) / 2;
       if (lines.lowerNameOffset(mid) <= pos) {
         lo = mid;
@@ -490,10 +530,13 @@ class Scanner {
 
   // The records of file hits are written a batch at a time, after the scan
   // has found the batch: the lines of sparse hits lie far apart, and each
-  // record reads several of them (name, folder path, information columns), so
-  // each read would miss the cache and wait alone. Written in a batch, the
-  // lines a few records ahead are fetched while the earlier ones are written,
-  // and the waits overlap. The records and their order are the same.
+  // record reads several places (entry, name, folder span, folder path,
+  // information columns), each found from the one before, so read record by
+  // record every step would miss the cache and wait alone. The entries of
+  // the whole batch are read first, in a short loop of independent reads
+  // whose waits overlap; then the places they lead to are fetched a few
+  // records ahead of the one being written. The records and their order are
+  // the same.
   static constexpr size_t kFileBatch = 64;
   static constexpr size_t kFetchAhead = 8;
 
@@ -507,10 +550,16 @@ class Scanner {
     }
   }
 
-  void fetchFileLine(size_t j) const {
+  // The folder numbers of the file lines batch[0, n), read together.
+  void readFolders(const size_t* batch, size_t n, uint32_t* folderOf) const {
+    for (size_t k = 0; k < n; ++k) folderOf[k] = list_.FileList.folder(batch[k]);
+  }
+
+  // Fetches what file line j of folder `folder` leads to.
+  void fetchFileLine(size_t j, uint32_t folder) const {
     const InfoLines& info = list_.FileInfoList;
     __builtin_prefetch(list_.FileList.name(j).data());
-    __builtin_prefetch(list_.FolderList.path(list_.FileList.folder(j)).data());
+    __builtin_prefetch(list_.FolderList.path(folder).data());
     if (j < info.size()) {
       __builtin_prefetch(info.dateColumn(m_.lastWrite()) + j);
       __builtin_prefetch(info.sizeColumn() + j);
@@ -522,9 +571,11 @@ class Scanner {
   void writeFileRecords() {
     const size_t n = pendingFiles_;
     pendingFiles_ = 0;
-    for (size_t k = 0; k < std::min(n, kFetchAhead); ++k) fetchFileLine(pending_[k]);
+    uint32_t folderOf[kFileBatch];
+    readFolders(pending_, n, folderOf);
+    for (size_t k = 0; k < std::min(n, kFetchAhead); ++k) fetchFileLine(pending_[k], folderOf[k]);
     for (size_t k = 0; k < n; ++k) {
-      if (k + kFetchAhead < n) fetchFileLine(pending_[k + kFetchAhead]);
+      if (k + kFetchAhead < n) fetchFileLine(pending_[k + kFetchAhead], folderOf[k + kFetchAhead]);
       appendRecord([&](HitRecord& r) {
         FillFileHitRecord(r, list_, pending_[k], m_.lastWrite(), icons_.file, &texts_);
       });
@@ -544,45 +595,75 @@ class Scanner {
   }
 
   void filePassLines() {
-    const FolderLines& folders = list_.FolderList;
     const FileLines& files = list_.FileList;
     const size_t n = files.size();
-    const size_t folderCount = folders.size();
     std::string_view buffer = files.lowerNameBuffer();
     NameProbe probe(m_, buffer, stop_);
     if (probeNames_ && probe.hopeless()) return;
     NameProbe* p = probeNames_ ? &probe : nullptr;
-    const bool recy = m_.query().recy;
     const ColumnFilter columns = columnFilter(/*isFile=*/true);
     for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->files : nullptr, n)) {
+      if (!p && columns.test != ColumnTest::None) {
+        if (!filePassByColumns(columns, begin, end)) return;
+        continue;
+      }
       size_t j = begin;
       while (j < end) {
         if (mustEnd()) return;
         if (p && !jumpToCandidate(probe, files, &j)) return;
-        if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return;
         if (j >= end) break;
-        // A line without "=" or whose folder number is not a number of the
-        // folder list names no entry: it is passed over, and the lines after it
-        // are still searched.
-        uint32_t folder = files.folder(j);
-        if (folder == FileLines::kBrokenLine || folder >= folderCount) {
-          ++j;
-          continue;
-        }
-        if (folders.path(folder).empty()) {  // file of a removed folder
-          ++j;
-          continue;
-        }
-        if (!recy && folders.isRecycled(folder)) {
-          ++j;
-          continue;
-        }
-        bool hit = namePasses(p, buffer, files.lowerName(j));
-        if (result_.Stopped) return;
-        if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
+        if (!testFileLine(p, buffer, j)) return;
         ++j;
       }
     }
+  }
+
+  // The lines [begin, end) of a mode that compares no names: the column
+  // test finds a batch of lines that pass it, the lines' entries and folders
+  // are fetched together, then each is tested in full. The lines lie far
+  // apart, and fetched one at a time each would wait alone for memory.
+  bool filePassByColumns(const ColumnFilter& columns, size_t begin, size_t end) {
+    const FileLines& files = list_.FileList;
+    const FolderLines& folders = list_.FolderList;
+    size_t batch[kFileBatch];
+    size_t j = begin;
+    while (j < end) {
+      if (mustEnd()) return false;
+      size_t count = 0;
+      while (count < kFileBatch && j < end) {
+        if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return false;
+        if (j >= end) break;
+        batch[count++] = j++;
+      }
+      // The full test reads each line's entry and its folder's span and
+      // flags: the entries first, all together, then the folders.
+      uint32_t folderOf[kFileBatch];
+      readFolders(batch, count, folderOf);
+      for (size_t k = 0; k < count; ++k) __builtin_prefetch(folders.path(folderOf[k]).data());
+      for (size_t k = 0; k < count; ++k) {
+        if (mustEnd()) return false;
+        if (!testFileLine(nullptr, files.lowerNameBuffer(), batch[k])) return false;
+      }
+    }
+    return true;
+  }
+
+  // Tests file line j in full and counts it (and keeps its record) when it
+  // is a hit; false when the stop flag ended the test.
+  bool testFileLine(NameProbe* p, std::string_view buffer, size_t j) {
+    const FolderLines& folders = list_.FolderList;
+    const FileLines& files = list_.FileList;
+    // A line without "=" or whose folder number is not a number of the
+    // folder list names no entry: it is passed over, and the lines after it
+    // are still searched.
+    const uint32_t folder = files.folder(j);
+    if (folder == FileLines::kBrokenLine || folder >= folders.size()) return true;
+    if (folders.path(folder).empty()) return true;  // file of a removed folder
+    if (!m_.query().recy && folders.isRecycled(folder)) return true;
+    const bool hit = namePasses(p, buffer, files.lowerName(j));
+    if (result_.Stopped) return false;
+    if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
+    return true;
   }
 
   const SearchList& list_;

@@ -149,9 +149,9 @@ void DeleteSearchHits(TVemkoSearcher& w) {
     WaitCursor wait;
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
       const HitRecord& hit = w.HitList[*it];
-      if (win::PathExists(hit.Path)) {
-        deleteList.push_back(hit.Path);
-      } else if (w.RemoveListEntry(hit.Path, /*isFile=*/hit.Kind != kKindFolder, filesChanged,
+      if (win::PathExists(hit.Path.c_str())) {
+        deleteList.push_back(hit.Path.str());
+      } else if (w.RemoveListEntry(hit.Path.str(), /*isFile=*/hit.Kind != kKindFolder, filesChanged,
                                    foldersChanged, removed)) {
         vanished.push_back(*it);
       }
@@ -184,7 +184,7 @@ void DeleteSearchHits(TVemkoSearcher& w) {
   std::vector<size_t> gone;
   size_t handedRows = 0;
   for (size_t row : SelectedRows(w)) {
-    const std::string& path = w.HitList[row].Path;
+    const std::string path = w.HitList[row].Path.str();
     if (!handed.count(path)) continue;
     ++handedRows;
     if (!win::PathExists(path)) gone.push_back(row);

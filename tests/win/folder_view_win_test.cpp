@@ -44,7 +44,7 @@ class FolderViewWindowTest : public ::testing::Test {
 
   std::vector<std::string> Names() const {
     std::vector<std::string> v;
-    for (const auto& h : w_->HitList) v.push_back(h.Name);
+    for (const auto& h : w_->HitList) v.push_back(h.Name.str());
     return v;
   }
 
@@ -198,7 +198,7 @@ TEST_F(FolderViewWindowTest, GoingUpSelectsTheFolderLeftAndEndsInTheDriveList) {
   for (size_t i = 0; i < w_->HitList.size(); ++i) {
     const HitRecord& r = w_->HitList[i];
     SCOPED_TRACE(r.Path);
-    roots.push_back(r.Path);
+    roots.push_back(r.Path.str());
     EXPECT_EQ(r.Kind, kKindDrive);
     EXPECT_EQ(r.Name, TVemkoSearcher::DriveDisplayName(r.Path.substr(0, 2)));
     EXPECT_FALSE(r.Name.empty());

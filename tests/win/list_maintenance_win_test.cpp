@@ -114,7 +114,7 @@ class MaintenanceWindowTest : public ::testing::Test {
 
   static std::vector<std::string> RowPaths(const TVemkoSearcher& w) {
     std::vector<std::string> v;
-    for (const auto& h : w.HitList) v.push_back(h.Path);
+    for (const auto& h : w.HitList) v.push_back(h.Path.str());
     return v;
   }
 
@@ -204,7 +204,7 @@ TEST_F(MaintenanceWindowTest, UnknownCheckSelectsExactlyTheVanishedRows) {
   DeleteFileA((base_ + "\\gone\\sub\\s.txt").c_str());
   w->NotFileMenuClick();
   std::vector<std::string> selected;
-  for (int r : SelectedRows(*w)) selected.push_back(w->HitList[r].Path);
+  for (int r : SelectedRows(*w)) selected.push_back(w->HitList[r].Path.str());
   std::sort(selected.begin(), selected.end());
   EXPECT_EQ(selected,
             (std::vector<std::string>{base_ + "\\gone\\sub\\s.txt", base_ + "\\keep\\b.txt"}));

@@ -61,7 +61,7 @@ class PickupWindowTest : public ::testing::Test {
 
   std::vector<std::string> RowPaths() const {
     std::vector<std::string> v;
-    for (const auto& h : w_->HitList) v.push_back(h.Path);
+    for (const auto& h : w_->HitList) v.push_back(h.Path.str());
     return v;
   }
 
