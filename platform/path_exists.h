@@ -10,6 +10,8 @@ namespace filvex::win {
 // is closed at once. One CreateFileA per call: a few microseconds on a local
 // disk, much more on a network drive, so callers test only rows they show.
 bool PathExists(const char* path);
-inline bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
+inline bool PathExists(const std::string& path) {
+  return PathExists(path.c_str());
+}
 
 }  // namespace filvex::win

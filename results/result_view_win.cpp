@@ -70,8 +70,8 @@ void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
     const RowOptions options{w.Settings.sizekb, w.Settings.chk};
     // The existence test opens the file: only for the one column that shows
     // it, and only when chk asks for it.
-    const bool exists =
-        item.iSubItem != kColumnAttr || !NeedsExistenceTest(r, options) || win::PathExists(r.Path.c_str());
+    const bool exists = item.iSubItem != kColumnAttr || !NeedsExistenceTest(r, options) ||
+                        win::PathExists(r.Path.c_str());
     CopyCellText(ColumnText(r, item.iSubItem, options, exists), item.pszText, item.cchTextMax);
   }
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = r.ImageIndex;

@@ -445,7 +445,8 @@ class Scanner {
     if (bytes > 0 && pos > fromOff) {
       const double perLine = static_cast<double>(bytes) / static_cast<double>(n);
       const double ahead = static_cast<double>(pos - fromOff) / perLine;
-      guess = from + std::max<size_t>(1, static_cast<size_t>(std::min(ahead, static_cast<double>(n))));
+      guess =
+          from + std::max<size_t>(1, static_cast<size_t>(std::min(ahead, static_cast<double>(n))));
       guess = std::min(std::max(guess, near), n - 1);
     }
     // Brackets lo < hi with offset(lo) <= pos and offset(hi) > pos (or hi == n).
@@ -596,74 +597,72 @@ class Scanner {
 
   void filePassLines() {
     const FileLines& files = list_.FileList;
-    const size_t n = files.size();
-    std::string_view buffer = files.lowerNameBuffer();
-    NameProbe probe(m_, buffer, stop_);
+    NameProbe probe(m_, files.lowerNameBuffer(), stop_);
     if (probeNames_ && probe.hopeless()) return;
     NameProbe* p = probeNames_ ? &probe : nullptr;
     const ColumnFilter columns = columnFilter(/*isFile=*/true);
-    for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->files : nullptr, n)) {
-      if (!p && columns.test != ColumnTest::None) {
-        if (!filePassByColumns(columns, begin, end)) return;
-        continue;
-      }
-      size_t j = begin;
-      while (j < end) {
-        if (mustEnd()) return;
-        if (p && !jumpToCandidate(probe, files, &j)) return;
-        if (j >= end) break;
-        if (!testFileLine(p, buffer, j)) return;
-        ++j;
-      }
-    }
+    for (const auto& [begin, end] : ranges(restrict_ ? &blocks_->files : nullptr, files.size()))
+      if (!fileRange(p, columns, begin, end)) return;
   }
 
-  // The lines [begin, end) of a mode that compares no names: the column
-  // test finds a batch of lines that pass it, the lines' entries and folders
-  // are fetched together, then each is tested in full. The lines lie far
-  // apart, and fetched one at a time each would wait alone for memory.
-  bool filePassByColumns(const ColumnFilter& columns, size_t begin, size_t end) {
+  // The file lines [begin, end); false when the pass ends here (a stop, the
+  // hit limit with maxstop, or no name hit left in the list). A first test
+  // finds a batch of lines that can be hits (the name probe, the column
+  // test, or none), then the batch's entries are read together, their
+  // folders fetched, and each line is tested in full. The lines of a batch
+  // lie far apart, and read one at a time each would wait alone for memory.
+  bool fileRange(NameProbe* p, const ColumnFilter& columns, size_t begin, size_t end) {
     const FileLines& files = list_.FileList;
     const FolderLines& folders = list_.FolderList;
+    const std::string_view buffer = files.lowerNameBuffer();
     size_t batch[kFileBatch];
     size_t j = begin;
-    while (j < end) {
+    bool more = true;  // false once the name probe finds no hit in the rest of the list
+    while (more && j < end) {
       if (mustEnd()) return false;
       size_t count = 0;
       while (count < kFileBatch && j < end) {
-        if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return false;
-        if (j >= end) break;
-        batch[count++] = j++;
+        if (p) {
+          if (!jumpToCandidate(*p, files, &j)) {
+            if (result_.Stopped) return false;
+            more = false;
+            break;
+          }
+          if (j >= end) break;
+          const bool hit = namePasses(p, buffer, files.lowerName(j));
+          if (result_.Stopped) return false;
+          if (hit) batch[count++] = j;
+          ++j;
+        } else {
+          if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return false;
+          if (j >= end) break;
+          batch[count++] = j++;
+        }
       }
-      // The full test reads each line's entry and its folder's span and
-      // flags: the entries first, all together, then the folders.
       uint32_t folderOf[kFileBatch];
       readFolders(batch, count, folderOf);
       for (size_t k = 0; k < count; ++k) __builtin_prefetch(folders.path(folderOf[k]).data());
       for (size_t k = 0; k < count; ++k) {
         if (mustEnd()) return false;
-        if (!testFileLine(nullptr, files.lowerNameBuffer(), batch[k])) return false;
+        testFileLine(batch[k], folderOf[k], /*nameTested=*/p != nullptr);
       }
     }
-    return true;
+    return more;
   }
 
-  // Tests file line j in full and counts it (and keeps its record) when it
-  // is a hit; false when the stop flag ended the test.
-  bool testFileLine(NameProbe* p, std::string_view buffer, size_t j) {
+  // Tests file line j of folder number `folder` in full (but for its name
+  // when the name probe has passed it) and counts it, keeping its record,
+  // when it is a hit.
+  void testFileLine(size_t j, uint32_t folder, bool nameTested) {
     const FolderLines& folders = list_.FolderList;
-    const FileLines& files = list_.FileList;
     // A line without "=" or whose folder number is not a number of the
     // folder list names no entry: it is passed over, and the lines after it
     // are still searched.
-    const uint32_t folder = files.folder(j);
-    if (folder == FileLines::kBrokenLine || folder >= folders.size()) return true;
-    if (folders.path(folder).empty()) return true;  // file of a removed folder
-    if (!m_.query().recy && folders.isRecycled(folder)) return true;
-    const bool hit = namePasses(p, buffer, files.lowerName(j));
-    if (result_.Stopped) return false;
-    if (hit && filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
-    return true;
+    if (folder == FileLines::kBrokenLine || folder >= folders.size()) return;
+    if (folders.path(folder).empty()) return;  // file of a removed folder
+    if (!m_.query().recy && folders.isRecycled(folder)) return;
+    if (!nameTested && !m_.namePasses(list_.FileList.lowerName(j))) return;
+    if (filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
   }
 
   const SearchList& list_;
