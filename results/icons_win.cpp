@@ -19,57 +19,62 @@ namespace {
 // The rules bound to the window's type cache and hand-back values; made per
 // call (a few pointers), the shell folder is shared.
 struct WindowIcons {
-  explicit WindowIcons(TVemkoSearcher& w)
+  explicit WindowIcons(TVemkoSearcher &w)
       : shell(w.ShellDesktopFolder),
-        rules(shell, w.SystemKind, w.SpecialIconExtensions, w.TypeCache, w.LastTypeName,
-              w.LastOverlay) {}
+        rules(shell, w.SystemKind, w.SpecialIconExtensions, w.TypeCache,
+              w.LastTypeName, w.LastOverlay) {}
   win::WinIconShell shell;
   IconRules rules;
 };
 
-}  // namespace
+} // namespace
 
-int TVemkoSearcher::LookupIcon(const std::string& path, bool useCache) {
+int TVemkoSearcher::LookupIcon(const std::string &path, bool useCache) {
   return WindowIcons(*this).rules.LookupIcon(path, useCache);
 }
 
-int TVemkoSearcher::ShellIconOf(const std::string& path) {
+int TVemkoSearcher::ShellIconOf(const std::string &path) {
   return WindowIcons(*this).rules.ShellIconOf(path);
 }
 
-int TVemkoSearcher::FileInfoIcon(const std::string& path) {
+int TVemkoSearcher::FileInfoIcon(const std::string &path) {
   return WindowIcons(*this).rules.FileInfoIcon(path);
 }
 
 void TVemkoSearcher::FetchPaintedIcons(int first, int last) {
   const bool pickupShown = win::IsChecked(HitListSpBtn);
-  if (!Settings.ico && !pickupShown) return;
+  if (!Settings.ico && !pickupShown)
+    return;
   WindowIcons icons(*this);
   filvex::FetchPaintedIcons(HitList, first, last, icons.rules);
 }
 
 void TVemkoSearcher::FetchVisibleIcons() {
-  ProcessMessages();  // the selection is painted first
-  if (HitList.empty()) return;
-  const bool report =
-      (GetWindowLongPtrA(ListView1, GWL_STYLE) & LVS_TYPEMASK) == static_cast<LONG_PTR>(LVS_REPORT);
+  ProcessMessages(); // the selection is painted first
+  if (HitList.empty())
+    return;
+  const bool report = (GetWindowLongPtrA(ListView1, GWL_STYLE) &
+                       LVS_TYPEMASK) == static_cast<LONG_PTR>(LVS_REPORT);
   int first = 0, last = 0;
-  if (!ShownRows(report, ListView_GetTopIndex(ListView1), ListView_GetCountPerPage(ListView1),
-                 VisibleFirst, VisibleLast, static_cast<int>(HitList.size()), &first, &last)) {
+  if (!ShownRows(report, ListView_GetTopIndex(ListView1),
+                 ListView_GetCountPerPage(ListView1), VisibleFirst, VisibleLast,
+                 static_cast<int>(HitList.size()), &first, &last)) {
     return;
   }
   WindowIcons icons(*this);
   FetchShownIcons(HitList, first, last, icons.rules);
   // One repaint of the page, double-buffered so the rows do not flicker.
   const DWORD oldStyle = ListView_GetExtendedListViewStyle(ListView1);
-  ListView_SetExtendedListViewStyleEx(ListView1, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
+  ListView_SetExtendedListViewStyleEx(ListView1, LVS_EX_DOUBLEBUFFER,
+                                      LVS_EX_DOUBLEBUFFER);
   ListView_RedrawItems(ListView1, first, last);
   UpdateWindow(ListView1);
   ListView_SetExtendedListViewStyleEx(ListView1, LVS_EX_DOUBLEBUFFER, oldStyle);
 }
 
 void TVemkoSearcher::StartIconFetch() {
-  if (IconThread) return;  // callers stop the previous fetch first
+  if (IconThread)
+    return; // callers stop the previous fetch first
   IconStop.store(0);
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   IconThread = std::make_unique<win::WorkerThread>(
@@ -85,23 +90,28 @@ void TVemkoSearcher::StartIconFetch() {
               more = false;
               return;
             }
-            HitRecord& r = HitList[i];
-            if (r.IconSet) return;
+            HitRecord &r = HitList[i];
+            if (r.IconSet)
+              return;
             WindowIcons icons(*this);
             FetchOneIcon(r, icons.rules);
-            ListView_RedrawItems(ListView1, static_cast<int>(i), static_cast<int>(i));
+            ListView_RedrawItems(ListView1, static_cast<int>(i),
+                                 static_cast<int>(i));
           });
         }
       },
       [] { SetCursor(LoadCursor(nullptr, IDC_ARROW)); });
-  if (!IconThread->Start()) IconThread.reset();
+  if (!IconThread->Start())
+    IconThread.reset();
 }
 
 void TVemkoSearcher::StopIconFetch() {
-  if (!IconThread) return;
+  if (!IconThread)
+    return;
   IconStop.store(1);
-  if (IconThread->Started()) IconThread->Wait();  // serves its pending hand-over
+  if (IconThread->Started())
+    IconThread->Wait(); // serves its pending hand-over
   IconThread.reset();
 }
 
-}  // namespace filvex
+} // namespace filvex

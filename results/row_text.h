@@ -64,9 +64,7 @@ std::string RowOpenPath(const HitRecord& r);
 // The text of column `column` (ResultColumn) of a row.
 std::string ColumnText(const HitRecord& r, int column, const RowOptions& o, bool exists = true);
 // Rows of hidden entries are drawn with a dimmed (cut) icon.
-inline bool ShowsCut(const HitRecord& r) {
-  return (r.AttrCode & kCodeHidden) != 0;
-}
+inline bool ShowsCut(const HitRecord& r) { return (r.AttrCode & kCodeHidden) != 0; }
 
 // The "不明" (missing) marker of the attribute column.
 inline constexpr std::string_view kUnknownMark = "不明";
