@@ -217,6 +217,78 @@ class NameProbe {
   std::vector<Cursor> cursors_;
 };
 
+// The attribute filter of a mode that compares no names, as one bit test
+// that 16 codes can take at once: a code passes when it holds any of `mask`
+// (allOf false) or all of it (allOf true). Kind None when the table of
+// passing codes is not of that shape; the table then decides code by code.
+struct AttrBitTest {
+  enum Kind : uint8_t { None, AnyOf, AllOf } kind = None;
+  uint8_t mask = 0;
+};
+
+AttrBitTest AttrBitTestOf(const bool (&passes)[256], const SearchQuery& q) {
+  AttrBitTest t;
+  if (q.attrSH) {
+    t = {AttrBitTest::AllOf, kCodeSystem | kCodeHidden};
+  } else {
+    t.kind = AttrBitTest::AnyOf;
+    t.mask = static_cast<uint8_t>((q.attrS ? kCodeSystem : 0) | (q.attrH ? kCodeHidden : 0) |
+                                  (q.attrR ? kCodeReadOnly : 0));
+  }
+  // Kept only when it gives the table's answer for every code.
+  for (int a = 0; a < 256; ++a) {
+    const bool bit = t.kind == AttrBitTest::AllOf ? (a & t.mask) == t.mask : (a & t.mask) != 0;
+    if (bit != passes[a]) return AttrBitTest{};
+  }
+  return t;
+}
+
+// Lines [k, e) of a column whose value fails a test are passed over 16 (or
+// 4) values at a time with SSE2; each returns the first line that may pass,
+// or e. The scalar loops of skipByColumns finish what these leave.
+#if defined(__SSE2__)
+size_t SkipAttrCodes(const uint8_t* attr, size_t k, size_t e, AttrBitTest t) {
+  const __m128i mask = _mm_set1_epi8(static_cast<char>(t.mask));
+  const __m128i zero = _mm_setzero_si128();
+  for (; k + 16 <= e; k += 16) {
+    const __m128i v =
+        _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(attr + k)), mask);
+    if (t.kind == AttrBitTest::AllOf) {
+      // Lanes holding all of the mask pass.
+      if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, mask)) != 0) break;
+    } else if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) != 0xFFFF) {
+      break;  // a lane holding some of the mask passes
+    }
+  }
+  return k;
+}
+
+static_assert(InfoRecord::Dated == 2 && InfoRecord::DatedWithSize == 3,
+              "the date skip tests both forms with one mask");
+
+// Values v with v - low > width (unsigned), four at a time.
+size_t SkipOutOfRange(const uint32_t* value, size_t k, size_t e, uint32_t low, uint32_t width,
+                      const uint8_t* form) {
+  const __m128i lowV = _mm_set1_epi32(static_cast<int>(low));
+  const __m128i bias = _mm_set1_epi32(static_cast<int>(0x80000000u));
+  const __m128i widthV = _mm_xor_si128(_mm_set1_epi32(static_cast<int>(width)), bias);
+  for (; k + 4 <= e; k += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(value + k));
+    const __m128i off = _mm_xor_si128(_mm_sub_epi32(v, lowV), bias);
+    // All four out of range: off > width for each (as signed after the bias).
+    if (_mm_movemask_epi8(_mm_cmpgt_epi32(off, widthV)) != 0xFFFF) break;
+    if (form) {
+      // A date counts only where the line holds it packed (Dated or
+      // DatedWithSize, which differ in the lowest bit only).
+      uint32_t f;
+      std::memcpy(&f, form + k, 4);
+      if ((f & 0xFEFEFEFEu) != 0x02020202u) break;
+    }
+  }
+  return k;
+}
+#endif
+
 class Scanner {
  public:
   Scanner(const SearchList& list, const SearchQuery& query, HitList& hits, const StopFlag* stop,
@@ -231,6 +303,7 @@ class Scanner {
         probeNames_(m_.comparesNames()) {
     for (char c : query.drives) allowed_[static_cast<unsigned char>(c)] = true;
     for (int a = 0; a < 256; ++a) attrPasses_[a] = m_.attributesPass(static_cast<uint8_t>(a));
+    attrBits_ = AttrBitTestOf(attrPasses_, query);
   }
 
   ScanResult run() {
@@ -336,12 +409,18 @@ class Scanner {
       switch (f.test) {
         case ColumnTest::Attr: {
           const uint8_t* attr = info.attrColumn();
+#if defined(__SSE2__)
+          if (attrBits_.kind != AttrBitTest::None) k = SkipAttrCodes(attr, k, e, attrBits_);
+#endif
           while (k < e && !attrPasses_[attr[k]]) ++k;
           break;
         }
         case ColumnTest::Size: {
           const uint32_t* size = info.sizeColumn();
           const uint32_t width = f.high - f.low;
+#if defined(__SSE2__)
+          k = SkipOutOfRange(size, k, e, f.low, width, /*form=*/nullptr);
+#endif
           while (k < e && size[k] - f.low > width) ++k;
           break;
         }
@@ -349,6 +428,9 @@ class Scanner {
           const PackedDate* date = info.dateColumn(m_.lastWrite());
           const uint8_t* form = info.formColumn();
           const uint32_t width = f.high - f.low;
+#if defined(__SSE2__)
+          k = SkipOutOfRange(date, k, e, f.low, width, form);
+#endif
           while (k < e && date[k] - f.low > width &&
                  (form[k] == InfoRecord::Dated || form[k] == InfoRecord::DatedWithSize))
             ++k;
@@ -676,6 +758,7 @@ class Scanner {
   bool probeNames_;
   bool allowed_[256] = {};
   bool attrPasses_[256] = {};  // attributesPass of every code
+  AttrBitTest attrBits_;       // the same as one bit test, when it has that shape
   ScanResult result_;
   RecordTextWriter texts_;           // the records' paths and names, in shared blocks
   size_t pending_[kFileBatch] = {};  // file lines whose records wait, in order
