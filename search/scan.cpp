@@ -722,27 +722,34 @@ class Scanner {
         }
       }
       uint32_t folderOf[kFileBatch];
+      bool usable[kFileBatch];
       readFolders(batch, count, folderOf);
+      for (size_t k = 0; k < count; ++k) usable[k] = folderUsable(folderOf[k]);
       for (size_t k = 0; k < count; ++k) __builtin_prefetch(folders.path(folderOf[k]).data());
       for (size_t k = 0; k < count; ++k) {
         if (mustEnd()) return false;
-        testFileLine(batch[k], folderOf[k], /*nameTested=*/p != nullptr);
+        if (usable[k]) testFileLine(batch[k], /*nameTested=*/p != nullptr);
       }
     }
     return more;
   }
 
-  // Tests file line j of folder number `folder` in full (but for its name
-  // when the name probe has passed it) and counts it, keeping its record,
-  // when it is a hit.
-  void testFileLine(size_t j, uint32_t folder, bool nameTested) {
+  // Whether the files of folder number `folder` can be hits. A line without
+  // "=" or whose folder number is not a number of the folder list names no
+  // entry: it is passed over, and the lines after it are still searched. The
+  // files of a removed folder, and unless asked for those of a recycle
+  // folder, are passed over too.
+  bool folderUsable(uint32_t folder) const {
     const FolderLines& folders = list_.FolderList;
-    // A line without "=" or whose folder number is not a number of the
-    // folder list names no entry: it is passed over, and the lines after it
-    // are still searched.
-    if (folder == FileLines::kBrokenLine || folder >= folders.size()) return;
-    if (folders.path(folder).empty()) return;  // file of a removed folder
-    if (!m_.query().recy && folders.isRecycled(folder)) return;
+    if (folder == FileLines::kBrokenLine || folder >= folders.size()) return false;
+    if (folders.path(folder).empty()) return false;
+    return m_.query().recy || !folders.isRecycled(folder);
+  }
+
+  // Tests file line j, of a usable folder, in full (but for its name when
+  // the name probe has passed it) and counts it, keeping its record, when
+  // it is a hit.
+  void testFileLine(size_t j, bool nameTested) {
     if (!nameTested && !m_.namePasses(list_.FileList.lowerName(j))) return;
     if (filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
   }
