@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -748,8 +749,20 @@ void TVemkoSearcher::LayoutControls() {
   const int listHeight = height - statusHeight - top > 0 ? height - statusHeight - top : 0;
   MoveWindow(Panel4, 0, top, kPanel4Width, listHeight, TRUE);
   MoveWindow(ListView1, kPanel4Width, top, width - kPanel4Width, listHeight, TRUE);
-  // The path column takes the rest of the list's width.
-  ListView_SetColumnWidth(ListView1, 5, LVSCW_AUTOSIZE_USEHEADER);
+  // The path column takes the rest of the list's width, less the room of a
+  // vertical scroll bar while none shows: the bar that comes with more rows
+  // than fit would otherwise leave the columns wider than the list, and
+  // bring a horizontal bar with it (a second change of the list's frame, at
+  // the end of every search that fills a page).
+  RECT client{};
+  GetClientRect(ListView1, &client);
+  int rest = client.right;
+  if (!(GetWindowLongPtrA(ListView1, GWL_STYLE) & WS_VSCROLL))
+    rest -= GetSystemMetrics(SM_CXVSCROLL);
+  for (int column = 0; column < 5; ++column) rest -= ListView_GetColumnWidth(ListView1, column);
+  // Never one of the negative widths that ask the list to choose one; the
+  // column's own limits keep it wide enough to grasp.
+  ListView_SetColumnWidth(ListView1, 5, std::max(rest, 0));
   // Moving the list (the filter panel came or went) leaves its header and
   // rows painted at the old place: everything below the search panel is
   // painted again, the list's header included.
@@ -758,6 +771,9 @@ void TVemkoSearcher::LayoutControls() {
 }
 
 void TVemkoSearcher::SetListColumnCaption(int column, const std::string& caption) {
+  // Setting a caption repaints the whole header, also when the text stays:
+  // every search sets "名前" at its start, mostly over "名前" already.
+  if (ListColumnCaption(column) == caption) return;
   LVCOLUMNA col{};
   col.mask = LVCF_TEXT;
   col.pszText = const_cast<char*>(caption.c_str());

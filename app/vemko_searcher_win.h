@@ -544,6 +544,9 @@ class TVemkoSearcher {
   bool NumberEditFromUser = true;  // cleared by the spin buttons
   bool SuppressSizeSearch = false;
 
+  // The thread that runs the search workers one after another, kept rather
+  // than made anew at every keystroke; declared first, so it outlives them.
+  win::ThreadSlot SearchSlot;
   // Workers: at most one of each; a finished one is released by the next stop.
   std::unique_ptr<win::WorkerThread> SearchThread;
   std::unique_ptr<win::WorkerThread> BuildThread;

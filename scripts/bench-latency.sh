@@ -15,7 +15,11 @@
 # process and waits for the end of the search there, this measures from
 # another process: every keystroke and every look at the caption is a
 # cross-process message that the window's thread must take in turn, so the
-# figures hold what the window does on that thread around the scan.
+# figures hold what the window does on that thread around the scan. A look
+# that arrives while the hits are handed over is answered only after the
+# hand-over, and one that arrives just after it waits for the repaint of the
+# list (its six columns and icons cost several times the floor's one column).
+# The tool starts its own Xvfb on display :97: run one at a time per machine.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

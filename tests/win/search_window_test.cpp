@@ -853,6 +853,75 @@ TEST_F(SearchWindowTest, RowsShowTextsStatesAndSelection) {
   EXPECT_EQ(ListView1DataFind(*w, "gone.txt", 1, /*wrap=*/true), 0);
 }
 
+// More rows than fit bring the vertical scroll bar alone: the columns,
+// the path column filling the rest, stay within the list beside it, so no
+// horizontal bar comes and goes with every search that fills a page. A
+// resize of the window keeps it so.
+TEST_F(SearchWindowTest, FullPageOfRowsBringsNoHorizontalScrollBar) {
+  std::vector<FileSpec> files;
+  for (int i = 0; i < 300; ++i) files.push_back({1, "many" + std::to_string(1000 + i) + ".txt"});
+  files.push_back({1, "single.txt"});
+  SearchList list;
+  MakeList({{"C:"}, {"C:\\Many"}}, files, list);
+  auto w = Start(list);
+  struct Case {
+    const char* query;
+    int width;  // of the main window, 0: as it is
+    bool vertical;
+  };
+  const Case cases[] = {
+      {"single", 0, false},   {"many", 0, true},    {"many", 900, true},
+      {"single", 700, false}, {"many", 1000, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.query) + " " + std::to_string(c.width));
+    if (c.width > 0) {
+      SetWindowPos(w->Handle(), nullptr, 0, 0, c.width, 600, SWP_NOMOVE | SWP_NOZORDER);
+      test::Pump();
+    }
+    Type(*w, c.query);
+    const LONG_PTR style = GetWindowLongPtrA(w->ListView1, GWL_STYLE);
+    EXPECT_EQ((style & WS_VSCROLL) != 0, c.vertical);
+    EXPECT_EQ(style & WS_HSCROLL, 0);
+    // The columns reach the list's right edge, or the room of the bar
+    // that is not shown.
+    RECT client{};
+    GetClientRect(w->ListView1, &client);
+    int columns = 0;
+    for (int i = 0; i < kColumnCount; ++i) columns += ListView_GetColumnWidth(w->ListView1, i);
+    EXPECT_LE(columns, client.right);
+    EXPECT_GE(columns, client.right - (c.vertical ? 0 : GetSystemMetrics(SM_CXVSCROLL)));
+  }
+}
+
+// A search that starts over the caption it would set anyway ("名前") leaves
+// the header unpainted: a keystroke does not wait for its repaint before the
+// hits can be handed over. A count that goes away is repainted.
+TEST_F(SearchWindowTest, SearchStartRepaintsHeaderOnlyForChangedCaption) {
+  auto w = StartStandard();
+  const HWND header = ListView_GetHeader(w->ListView1);
+  struct Case {
+    const char* before;  // typed and searched first
+    bool repainted;
+  };
+  const Case cases[] = {
+      {"", false},
+      {"readme", true},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    Type(*w, c.before);
+    ValidateRect(header, nullptr);
+    // The change notice runs the start of the search; nothing is served
+    // before the update region is read, so the search's end is not in it.
+    SetWindowTextA(w->Edit1, "core");
+    EXPECT_EQ(GetUpdateRect(header, nullptr, FALSE) != FALSE, c.repainted);
+    ASSERT_TRUE(test::WaitForSearch(*w));
+    EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 1 ]");
+  }
+}
+
 TEST_F(SearchWindowTest, KeystrokesDuringScanLeaveOnlyLastQueryHits) {
   SearchList empty;
   MakeList({{"C:"}}, {}, empty);
