@@ -80,7 +80,9 @@ class Finder {
   }
 
   // First occurrence starting in [s, end); every start there is a valid one.
-  bool findInBlock(size_t s, size_t end, size_t* at) const {
+  // Kept out of line: inlined into the scan, its vector constants were spilled
+  // and read back at every step.
+  __attribute__((noinline)) bool findInBlock(size_t s, size_t end, size_t* at) const {
     const char* base = hay_.data();
     if (needle_.size() == 1) {
       const void* hit = std::memchr(base + s, needle_[0], end - s);
@@ -98,14 +100,17 @@ class Finder {
       __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + s + rare2_));
       unsigned mask = static_cast<unsigned>(
           _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x1, v1), _mm_cmpeq_epi8(x2, v2))));
-      while (mask) {
+      // Candidates are rare: the loop is laid out for the case of none, with
+      // one taken branch a step (which keeps it at the speed of memory).
+      if (__builtin_expect(mask == 0, 1)) continue;
+      do {
         size_t c = s + static_cast<size_t>(__builtin_ctz(mask));
         if (matchesAt(c)) {
           *at = c;
           return true;
         }
         mask &= mask - 1;
-      }
+      } while (mask);
     }
 #endif
     for (; s < end; ++s) {
@@ -517,42 +522,14 @@ class Scanner {
   template <class Lines>
   static size_t LineAtOffsetFrom(const Lines& lines, size_t from, size_t pos) {
     const size_t n = lines.size();
-    if (from + 1 >= n) return from;
-    const size_t near = std::min(n, from + kNearLines);
-    if (near == n || lines.lowerNameOffset(near) > pos) return LineBetween(lines, from, near, pos);
-    const size_t bytes = lines.lowerNameBuffer().size();
-    const size_t fromOff = lines.lowerNameOffset(from);
-    // The guess, kept in [near, n - 1]: pos lies at or after near's name.
-    size_t guess = near;
-    if (bytes > 0 && pos > fromOff) {
-      const double perLine = static_cast<double>(bytes) / static_cast<double>(n);
-      const double ahead = static_cast<double>(pos - fromOff) / perLine;
-      guess =
-          from + std::max<size_t>(1, static_cast<size_t>(std::min(ahead, static_cast<double>(n))));
-      guess = std::min(std::max(guess, near), n - 1);
-    }
-    // Brackets lo < hi with offset(lo) <= pos and offset(hi) > pos (or hi == n).
-    size_t lo, hi;
-    if (lines.lowerNameOffset(guess) <= pos) {
-      lo = guess;
-      size_t step = 1;
+    size_t lo = from, step = 1;
+    size_t hi = lo + step;
+    while (hi < n && lines.lowerNameOffset(hi) <= pos) {
+      lo = hi;
+      step *= 2;
       hi = lo + step;
-      while (hi < n && lines.lowerNameOffset(hi) <= pos) {
-        lo = hi;
-        step *= 2;
-        hi = lo + step;
-      }
-      hi = std::min(hi, n);
-    } else {
-      hi = guess;
-      size_t step = 1;
-      lo = hi - std::min(step, hi - near);
-      while (lo > near && lines.lowerNameOffset(lo) > pos) {
-        hi = lo;
-        step *= 2;
-        lo = hi - std::min(step, hi - near);
-      }
     }
+    hi = std::min(hi, n);
     return LineBetween(lines, lo, hi, pos);
   }
 
@@ -688,38 +665,42 @@ class Scanner {
   }
 
   // The file lines [begin, end); false when the pass ends here (a stop, the
-  // hit limit with maxstop, or no name hit left in the list). A first test
-  // finds a batch of lines that can be hits (the name probe, the column
-  // test, or none), then the batch's entries are read together, their
-  // folders fetched, and each line is tested in full. The lines of a batch
-  // lie far apart, and read one at a time each would wait alone for memory.
+  // hit limit with maxstop, or no name hit left in the list).
   bool fileRange(NameProbe* p, const ColumnFilter& columns, size_t begin, size_t end) {
+    if (!p) return fileRangeByColumns(columns, begin, end);
     const FileLines& files = list_.FileList;
-    const FolderLines& folders = list_.FolderList;
     const std::string_view buffer = files.lowerNameBuffer();
+    size_t j = begin;
+    while (j < end) {
+      if (mustEnd()) return false;
+      if (!jumpToCandidate(*p, files, &j)) return false;
+      if (j >= end) break;
+      if (folderUsable(files.folder(j))) {
+        const bool hit = namePasses(p, buffer, files.lowerName(j));
+        if (result_.Stopped) return false;
+        if (hit) testFileLine(j, /*nameTested=*/true);
+      }
+      ++j;
+    }
+    return true;
+  }
+
+  // The same in a mode that compares no names: the column test (or, without
+  // one, every line) gives a batch of lines, whose entries are read
+  // together, their folders fetched, and each line is tested in full. The
+  // lines of a batch lie far apart, and read one at a time each would wait
+  // alone for memory.
+  bool fileRangeByColumns(const ColumnFilter& columns, size_t begin, size_t end) {
+    const FolderLines& folders = list_.FolderList;
     size_t batch[kFileBatch];
     size_t j = begin;
-    bool more = true;  // false once the name probe finds no hit in the rest of the list
-    while (more && j < end) {
+    while (j < end) {
       if (mustEnd()) return false;
       size_t count = 0;
       while (count < kFileBatch && j < end) {
-        if (p) {
-          if (!jumpToCandidate(*p, files, &j)) {
-            if (result_.Stopped) return false;
-            more = false;
-            break;
-          }
-          if (j >= end) break;
-          const bool hit = namePasses(p, buffer, files.lowerName(j));
-          if (result_.Stopped) return false;
-          if (hit) batch[count++] = j;
-          ++j;
-        } else {
-          if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return false;
-          if (j >= end) break;
-          batch[count++] = j++;
-        }
+        if (!skipByColumns(list_.FileInfoList, columns, &j, end)) return false;
+        if (j >= end) break;
+        batch[count++] = j++;
       }
       uint32_t folderOf[kFileBatch];
       bool usable[kFileBatch];
@@ -728,10 +709,10 @@ class Scanner {
       for (size_t k = 0; k < count; ++k) __builtin_prefetch(folders.path(folderOf[k]).data());
       for (size_t k = 0; k < count; ++k) {
         if (mustEnd()) return false;
-        if (usable[k]) testFileLine(batch[k], /*nameTested=*/p != nullptr);
+        if (usable[k]) testFileLine(batch[k], /*nameTested=*/false);
       }
     }
-    return more;
+    return true;
   }
 
   // Whether the files of folder number `folder` can be hits. A line without
