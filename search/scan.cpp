@@ -510,15 +510,11 @@ class Scanner {
   }
 
   // The line whose lower-cased name holds byte pos, searched forward from
-  // line `from`, whose name starts at or before pos. Hits close together
-  // (many hits) are found among the next kNearLines lines, whose offsets lie
-  // in the cache lines just read. A hit farther off is looked for first where
-  // the average name length puts pos, then by steps that double and halve
-  // around that: names of one list are of similar lengths, so the probes stay
-  // within a few cache lines, instead of being spread over every line in
-  // between (which, for hits far apart, cost more than the scan itself).
-  static constexpr size_t kNearLines = 16;
-
+  // line `from`, whose name starts at or before pos: steps that double, then
+  // halve. Hits lie close together when there are many, so each costs a few
+  // compares instead of a search over the whole list. (A first look where
+  // the average name length puts pos saved cache misses for hits far apart
+  // but cost more than it saved for hits close together.)
   template <class Lines>
   static size_t LineAtOffsetFrom(const Lines& lines, size_t from, size_t pos) {
     const size_t n = lines.size();
