@@ -614,7 +614,11 @@ class Scanner {
   // Fetches what file line j of folder `folder` leads to.
   void fetchFileLine(size_t j, uint32_t folder) const {
     const InfoLines& info = list_.FileInfoList;
-    __builtin_prefetch(list_.FileList.name(j).data());
+    // The lower-cased name: its bytes are read for every name (its length is
+    // where its "\n" lies), and its address takes no read of the name.
+    const FileLines& files = list_.FileList;
+    if (j < files.size())
+      __builtin_prefetch(files.lowerNameBuffer().data() + files.lowerNameOffset(j));
     __builtin_prefetch(list_.FolderList.path(folder).data());
     if (j < info.size()) {
       __builtin_prefetch(info.dateColumn(m_.lastWrite()) + j);
@@ -727,7 +731,8 @@ class Scanner {
   // the name probe has passed it) and counts it, keeping its record, when
   // it is a hit.
   void testFileLine(size_t j, bool nameTested) {
-    if (!nameTested && !m_.namePasses(list_.FileList.lowerName(j))) return;
+    // In a mode that compares no names the name is not read at all.
+    if (!nameTested && m_.comparesNames() && !m_.namePasses(list_.FileList.lowerName(j))) return;
     if (filtersPass(list_.FileInfoList, j, /*isFile=*/true)) recordFile(j);
   }
 
