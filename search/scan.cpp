@@ -464,19 +464,6 @@ class Scanner {
     }
   }
 
-  // Counts a match and keeps its record while the hit limit allows; the
-  // record is made only then (a match beyond the limit is only counted), and
-  // written in its place at the end of the list, never moved there.
-  template <class FillRecord>
-  void record(FillRecord&& fill) {
-    ++result_.TotalMatches;
-    if (hits_.size() < limit_) {
-      appendRecord(fill);
-    } else {
-      result_.WithinLimit = false;
-    }
-  }
-
   bool filtersPass(const InfoLines& info, size_t i, bool isFile) const {
     if (m_.dateApplies() && !m_.infoDatePasses(info, i)) return false;
     if (m_.sizeApplies() && !m_.sizePasses(isFile ? info.sizeKB(i) : 0)) return false;
@@ -544,7 +531,52 @@ class Scanner {
     return lo;
   }
 
+  // The pass over the folder lines; the records still waiting are written
+  // on every way out of it, an exception included.
   void folderPass() {
+    try {
+      folderPassLines();
+    } catch (...) {
+      writeFolderRecords();
+      throw;
+    }
+    writeFolderRecords();
+  }
+
+  // Folder hits are kept a batch at a time as file hits are (see below):
+  // their paths are fetched a few records ahead of the one being written.
+  void recordFolder(size_t i) {
+    ++result_.TotalMatches;
+    if (hits_.size() + pendingLines_ < limit_) {
+      pending_[pendingLines_++] = i;
+      if (pendingLines_ == kFileBatch) writeFolderRecords();
+    } else {
+      result_.WithinLimit = false;
+    }
+  }
+
+  void fetchFolderLine(size_t i) const {
+    const InfoLines& info = list_.FolderInfoList;
+    __builtin_prefetch(list_.FolderList.path(i).data());
+    if (i < info.size()) {
+      __builtin_prefetch(info.dateColumn(m_.lastWrite()) + i);
+      __builtin_prefetch(info.formColumn() + i);
+    }
+  }
+
+  void writeFolderRecords() {
+    const size_t n = pendingLines_;
+    pendingLines_ = 0;
+    for (size_t k = 0; k < std::min(n, kFetchAhead); ++k) fetchFolderLine(pending_[k]);
+    for (size_t k = 0; k < n; ++k) {
+      if (k + kFetchAhead < n) fetchFolderLine(pending_[k + kFetchAhead]);
+      appendRecord([&](HitRecord& r) {
+        FillFolderHitRecord(r, list_, pending_[k], m_.lastWrite(), icons_.folder, &texts_);
+      });
+    }
+  }
+
+  void folderPassLines() {
     const FolderLines& folders = list_.FolderList;
     const size_t n = folders.size();
     std::string_view buffer = folders.lowerNameBuffer();
@@ -575,10 +607,7 @@ class Scanner {
         }
         bool hit = namePasses(p, buffer, lower);
         if (result_.Stopped) return;
-        if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false))
-          record([&](HitRecord& r) {
-            FillFolderHitRecord(r, list_, i, m_.lastWrite(), icons_.folder, &texts_);
-          });
+        if (hit && filtersPass(list_.FolderInfoList, i, /*isFile=*/false)) recordFolder(i);
         ++i;
       }
     }
@@ -598,9 +627,9 @@ class Scanner {
 
   void recordFile(size_t j) {
     ++result_.TotalMatches;
-    if (hits_.size() + pendingFiles_ < limit_) {
-      pending_[pendingFiles_++] = j;
-      if (pendingFiles_ == kFileBatch) writeFileRecords();
+    if (hits_.size() + pendingLines_ < limit_) {
+      pending_[pendingLines_++] = j;
+      if (pendingLines_ == kFileBatch) writeFileRecords();
     } else {
       result_.WithinLimit = false;
     }
@@ -629,8 +658,8 @@ class Scanner {
   }
 
   void writeFileRecords() {
-    const size_t n = pendingFiles_;
-    pendingFiles_ = 0;
+    const size_t n = pendingLines_;
+    pendingLines_ = 0;
     uint32_t folderOf[kFileBatch];
     readFolders(pending_, n, folderOf);
     for (size_t k = 0; k < std::min(n, kFetchAhead); ++k) fetchFileLine(pending_[k], folderOf[k]);
@@ -750,8 +779,8 @@ class Scanner {
   AttrBitTest attrBits_;       // the same as one bit test, when it has that shape
   ScanResult result_;
   RecordTextWriter texts_;           // the records' paths and names, in shared blocks
-  size_t pending_[kFileBatch] = {};  // file lines whose records wait, in order
-  size_t pendingFiles_ = 0;
+  size_t pending_[kFileBatch] = {};  // lines of the pass whose records wait, in order
+  size_t pendingLines_ = 0;
 };
 
 }  // namespace

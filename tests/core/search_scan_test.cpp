@@ -724,8 +724,10 @@ TEST(ScanDifferential, HitLimitsAroundRecordBatches) {
   for (int k = 0; k < 300; ++k)
     t.file(1, "hit" + std::to_string(1000 + k) + (k % 3 ? ".txt" : ".doc"));
   for (int k = 0; k < 40; ++k) t.file(1, "other" + std::to_string(k));
+  // Folder hits are kept a batch at a time too, before the file hits.
+  for (int k = 0; k < 70; ++k) t.folder("C:\\Many\\hitdir" + std::to_string(k));
   SearchList l = t.build();
-  for (int limit : {0, 1, 63, 64, 65, 129, 299, 300, 301, 100000}) {
+  for (int limit : {0, 1, 63, 64, 65, 69, 70, 71, 129, 299, 300, 301, 369, 370, 371, 100000}) {
     for (bool maxstop : {true, false}) {
       for (const char* text : {"hit", "doc"}) {
         SearchQuery q = Query(text);
