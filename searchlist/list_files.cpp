@@ -219,22 +219,131 @@ size_t CountLines(std::string_view text) {
   return n;
 }
 
+namespace {
+
+// Keeps the line room of a list ahead of a file being read: from the lines
+// read so far and the share of the file they took, the whole file's lines
+// are projected and room made for them at once, so that a list of a million
+// lines is neither grown by doubling (a copy of everything at each step)
+// nor counted in a pass of its own.
+template <class Lines>
+void ProjectLines(Lines& out, uint64_t done, uint64_t total) {
+  const uint64_t lines = out.size();
+  if (done == 0 || done >= total || lines == 0) return;
+  const uint64_t projected = lines + lines * (total - done) / done;
+  if (projected <= out.lineCapacity()) return;
+  out.reserveLines(static_cast<size_t>(projected + projected / 32 + 64));
+}
+
+// The line handlers of the four lists: begin(bytes of the text), line(text
+// of one line), piece(bytes read so far), end().
+struct FolderSink {
+  FolderLines& out;
+  uint64_t total = 0;
+  void begin(uint64_t bytes) {
+    out.clear();
+    total = bytes;
+    // Paths and their line ends never take more than the file.
+    out.reserve(0, static_cast<size_t>(bytes) + 1);
+  }
+  void line(std::string_view l) { out.append(l); }
+  void piece(uint64_t done) { ProjectLines(out, done, total); }
+  void end() { out.shrinkToFit(); }
+};
+
+struct FileSink {
+  FileLines& out;
+  uint64_t total = 0;
+  void begin(uint64_t bytes) {
+    out.clear();
+    total = bytes;
+    // Each name and its "\n" take no more bytes than its line and line end
+    // in the file; one more for a last line without an end.
+    out.reserve(0, static_cast<size_t>(bytes) + 1);
+  }
+  void line(std::string_view l) { out.appendText(l); }
+  void piece(uint64_t done) { ProjectLines(out, done, total); }
+  void end() { out.shrinkToFit(); }
+};
+
+struct InfoSink {
+  InfoLines& out;
+  size_t expectedLines;  // the lines of the list it belongs to
+  void begin(uint64_t) {
+    out.clear();
+    out.reserve(expectedLines);
+  }
+  void line(std::string_view l) { out.appendText(l); }
+  void piece(uint64_t) {}
+  void end() {}
+};
+
+template <class Sink>
+void ParseWhole(std::string_view text, Sink sink) {
+  sink.begin(text.size());
+  ForEachLine(text, [&](std::string_view line) { sink.line(line); });
+  sink.piece(text.size());
+  sink.end();
+}
+
+// Reads an opened data file of `size` bytes piece by piece into one small
+// buffer and hands its lines to the sink, exactly as ForEachLine would hand
+// the lines of the whole text: the file's bytes are never held whole, and
+// only the list's own buffers grow. A line longer than the buffer grows it.
+template <class Sink>
+FileCheck ParseFile(int fd, uint64_t size, Sink sink) {
+  size_t cap = size_t{1} << 20;
+  std::unique_ptr<char[]> buf(new char[cap]);
+  size_t have = 0;  // bytes of an unfinished line carried over
+  uint64_t done = 0;
+  auto isEnd = [](char c) { return c == '\n' || c == '\r'; };
+  sink.begin(size);
+  for (;;) {
+    if (have == cap) {
+      std::unique_ptr<char[]> bigger(new char[cap * 2]);
+      std::memcpy(bigger.get(), buf.get(), have);
+      buf = std::move(bigger);
+      cap *= 2;
+    }
+    // At most 1 GB per call: the Windows C library counts in unsigned int.
+    const size_t want = std::min<size_t>(cap - have, size_t{1} << 30);
+#ifdef _WIN32
+    const int n = _read(fd, buf.get() + have, static_cast<unsigned>(want));
+#else
+    const ssize_t n = ::read(fd, buf.get() + have, want);
+    if (n < 0 && errno == EINTR) continue;
+#endif
+    if (n < 0) return FileCheck::Unreadable;
+    if (n == 0) break;  // the end, or the file was shortened while it was read
+    have += static_cast<size_t>(n);
+    done += static_cast<uint64_t>(n);
+    // Hand over the lines that end in the buffer. A CR in its last byte may
+    // be the first half of a CR LF: it waits for the next piece.
+    size_t cut = have;
+    if (buf[cut - 1] == '\r') --cut;
+    while (cut > 0 && !isEnd(buf[cut - 1])) --cut;
+    ForEachLine(std::string_view(buf.get(), cut), [&](std::string_view line) { sink.line(line); });
+    std::memmove(buf.get(), buf.get() + cut, have - cut);
+    have -= cut;
+    sink.piece(done);
+  }
+  ForEachLine(std::string_view(buf.get(), have), [&](std::string_view line) { sink.line(line); });
+  sink.end();
+  return FileCheck::Ok;
+}
+
+}  // namespace
+
 void ParseFolderLines(std::string_view text, FolderLines& out) {
-  out.clear();
-  out.reserve(CountLines(text), text.size());
-  ForEachLine(text, [&](std::string_view line) { out.append(line); });
+  ParseWhole(text, FolderSink{out});
 }
 
 void ParseFileLines(std::string_view text, FileLines& out) {
-  out.clear();
-  out.reserve(CountLines(text), text.size());
-  ForEachLine(text, [&](std::string_view line) { out.appendText(line); });
+  ParseWhole(text, FileSink{out});
 }
 
 void ParseInfoLines(std::string_view text, InfoLines& out) {
-  out.clear();
-  out.reserve(CountLines(text));
-  ForEachLine(text, [&](std::string_view line) { out.appendText(line); });
+  ParseWhole(text, InfoSink{out, 0});
 }
 
 void ParseDriveCounts(std::string_view text, DriveCounts& out) {
@@ -353,11 +462,12 @@ ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
     r.file = names[k];
     return r;
   };
-  std::string text;
   int k = 0;
   try {
     for (; k < 4; ++k) {
-      switch (ReadDataFile(paths[k], kListFileLimit, text)) {
+      int fd = -1;
+      uint64_t size = 0;
+      switch (OpenDataFile(paths[k], kListFileLimit, &fd, &size)) {
         case FileCheck::Ok:
           break;
         case FileCheck::Missing:  // removed since the check above
@@ -371,20 +481,23 @@ ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
         case FileCheck::Unreadable:
           return fail(k, ListDamage::Unreadable);
       }
+      DescriptorCloser closer(fd);
+      FileCheck read = FileCheck::Ok;
       switch (k) {
         case 0:
-          ParseFolderLines(text, list.FolderList);
+          read = ParseFile(fd, size, FolderSink{list.FolderList});
           break;
         case 1:
-          ParseFileLines(text, list.FileList);
+          read = ParseFile(fd, size, FileSink{list.FileList});
           break;
         case 2:
-          ParseInfoLines(text, list.FolderInfoList);
+          read = ParseFile(fd, size, InfoSink{list.FolderInfoList, list.FolderList.size()});
           break;
         default:
-          ParseInfoLines(text, list.FileInfoList);
+          read = ParseFile(fd, size, InfoSink{list.FileInfoList, list.FileList.size()});
           break;
       }
+      if (read != FileCheck::Ok) return fail(k, ListDamage::Unreadable);
     }
   } catch (const std::exception&) {
     return fail(k, ListDamage::OutOfMemory);  // or a list beyond 32-bit offsets
