@@ -68,9 +68,38 @@ SYSTEMTIME DaysBefore(const SYSTEMTIME& t, int days) {
   return out;
 }
 
+// The program's folder with its trailing "\": the executable's, unless the
+// start options name another (tests).
+std::string ProgramFolderOf(const StartOptions& options) {
+  std::string folder = options.programFolder.empty()
+                           ? win::FolderWithSeparator(win::ModuleFilePath())
+                           : options.programFolder;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+bool InLauncherFolder(const std::string& programFolder) {
+  return programFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
+}
+
+// "-search" as the first argument of a copy inside the launcher's folder: a
+// build without any window.
+bool UnattendedStart(bool integratedInstall, const std::vector<std::string>& args) {
+  return integratedInstall && !args.empty() && args[0] == "-search";
+}
+
 }  // namespace
 
 TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) {
+  // The stored list is read on a thread of its own while the window is made
+  // below, and FormShow loads it (its step 1) from what was read, unless the
+  // files changed meanwhile. An unattended build never shows the window and
+  // reads no list.
+  if (const std::string folder = ProgramFolderOf(options_);
+      !UnattendedStart(InLauncherFolder(folder), options_.args)) {
+    ListPreloader.start(folder + "data");
+  }
+
   // 1. The window from its description; the state starts idle: no workers,
   // both stop flags set, nothing dirty, NameSearch, hit limit 1000, sort at
   // column 0 ascending (the members' initial values).
@@ -83,9 +112,7 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
 
   // 3. Program and data folders, the data files' paths.
   const std::string exePath = win::ModuleFilePath();
-  ProgramFolder =
-      options_.programFolder.empty() ? win::FolderWithSeparator(exePath) : options_.programFolder;
-  if (!ProgramFolder.empty() && ProgramFolder.back() != '\\') ProgramFolder += '\\';
+  ProgramFolder = ProgramFolderOf(options_);
   ExeName = options_.exeName.empty() ? win::FileNamePart(exePath) : options_.exeName;
   DataFolder = ProgramFolder + "data";
   SettingsPath = DataFilePath(DataFolder, kSettingsFileName);
@@ -105,8 +132,7 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   LauncherFolder = options_.launcherFolder
                        ? *options_.launcherFolder
                        : win::SpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Vemko\\" + kLauncherName;
-  IntegratedInstall =
-      ProgramFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
+  IntegratedInstall = InLauncherFolder(ProgramFolder);
   SetLauncherMenuStates();
 
   // 5. Hints.
@@ -253,7 +279,7 @@ void TVemkoSearcher::EvaluateCommandLine(const std::vector<std::string>& args) {
   if (!IntegratedInstall || args.empty()) return;
   if (args[0] == "-open") {
     CloseWithLauncher = true;
-  } else if (args[0] == "-search") {
+  } else if (UnattendedStart(IntegratedInstall, args)) {
     // The window is never shown (so no task-bar button either); a build
     // starts from Timer3 and the end of the build closes the program.
     ShowMainForm = false;
