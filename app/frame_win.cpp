@@ -98,6 +98,15 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   if (const std::string folder = ProgramFolderOf(options_);
       !UnattendedStart(InLauncherFolder(folder), options_.args)) {
     ListPreloader.start(folder + "data");
+    // The shell makes its system image lists at their first use, which
+    // takes a good part of a start; they are asked for here on a thread of
+    // their own, and FormCreate (its step 5) then gets the same lists at once.
+    ShellImagesWarmUp = std::jthread([root = folder.substr(0, 3)] {
+      const win::ComInitGuard com;
+      SHFILEINFOA info{};
+      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+    });
   }
 
   // 1. The window from its description; the state starts idle: no workers,
@@ -244,6 +253,7 @@ void TVemkoSearcher::FormCreate() {
   if (FAILED(SHGetDesktopFolder(ShellDesktopFolder.put()))) ShellDesktopFolder.reset();
 
   // 5. The system image lists, found through the root of the program's drive.
+  if (ShellImagesWarmUp.joinable()) ShellImagesWarmUp.join();
   const std::string root = ProgramFolder.substr(0, 3);
   SHFILEINFOA info{};
   SystemSmallImages = reinterpret_cast<HIMAGELIST>(

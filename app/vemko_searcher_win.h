@@ -46,6 +46,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -502,6 +503,9 @@ class TVemkoSearcher {
   // The first load's early read, started as the window is created and taken
   // by the first LoadSearchList (searchlist/list_preload.h).
   ListPreload ListPreloader;
+  // Makes the shell's system image lists while the window is made (the
+  // constructor starts it, FormCreate waits for it).
+  std::jthread ShellImagesWarmUp;
   SearchList BuildingList;
   std::vector<std::string> DriveList;
   DriveCounts FolderCounts;
