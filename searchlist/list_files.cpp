@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -268,13 +269,13 @@ struct FileSink {
 
 struct InfoSink {
   InfoLines& out;
-  size_t expectedLines;  // the lines of the list it belongs to
-  void begin(uint64_t) {
+  uint64_t total = 0;
+  void begin(uint64_t bytes) {
     out.clear();
-    out.reserve(expectedLines);
+    total = bytes;
   }
   void line(std::string_view l) { out.appendText(l); }
-  void piece(uint64_t) {}
+  void piece(uint64_t done) { ProjectLines(out, done, total); }
   void end() {}
 };
 
@@ -343,7 +344,7 @@ void ParseFileLines(std::string_view text, FileLines& out) {
 }
 
 void ParseInfoLines(std::string_view text, InfoLines& out) {
-  ParseWhole(text, InfoSink{out, 0});
+  ParseWhole(text, InfoSink{out});
 }
 
 void ParseDriveCounts(std::string_view text, DriveCounts& out) {
@@ -441,6 +442,61 @@ ListFilesResult CheckListConsistency(const SearchList& list) {
   return r;
 }
 
+namespace {
+
+// What reading one list file found: nothing wrong, not there, or damaged.
+struct FileRead {
+  bool missing = false;
+  ListDamage damage = ListDamage::None;
+};
+
+// Reads list file k (in the order of LoadListFiles' names) into its list.
+FileRead ReadListFile(int k, const std::string& path, SearchList& list) {
+  FileRead r;
+  try {
+    int fd = -1;
+    uint64_t size = 0;
+    switch (OpenDataFile(path, kListFileLimit, &fd, &size)) {
+      case FileCheck::Ok:
+        break;
+      case FileCheck::Missing:  // removed since it was found
+        r.missing = true;
+        return r;
+      case FileCheck::NotRegularFile:
+        r.damage = ListDamage::NotRegularFile;
+        return r;
+      case FileCheck::TooLarge:
+        r.damage = ListDamage::TooLarge;
+        return r;
+      case FileCheck::Unreadable:
+        r.damage = ListDamage::Unreadable;
+        return r;
+    }
+    DescriptorCloser closer(fd);
+    FileCheck read = FileCheck::Ok;
+    switch (k) {
+      case 0:
+        read = ParseFile(fd, size, FolderSink{list.FolderList});
+        break;
+      case 1:
+        read = ParseFile(fd, size, FileSink{list.FileList});
+        break;
+      case 2:
+        read = ParseFile(fd, size, InfoSink{list.FolderInfoList});
+        break;
+      default:
+        read = ParseFile(fd, size, InfoSink{list.FileInfoList});
+        break;
+    }
+    if (read != FileCheck::Ok) r.damage = ListDamage::Unreadable;
+  } catch (const std::exception&) {
+    r.damage = ListDamage::OutOfMemory;  // or a list beyond 32-bit offsets
+  }
+  return r;
+}
+
+}  // namespace
+
 ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
   list.clear();
   const char* names[] = {ListFileNames::kFolders, ListFileNames::kFiles,
@@ -455,52 +511,38 @@ ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
       return r;
     }
   }
-  auto fail = [&](int k, ListDamage damage) {
-    list.clear();
-    r.status = ListLoadStatus::Damaged;
-    r.damage = damage;
-    r.file = names[k];
-    return r;
+  // The two information files are read on a second thread meanwhile: each
+  // file fills lists of its own, and reading them takes about as long as
+  // the two others. Without a thread to be had, all four are read here.
+  FileRead reads[4];
+  auto readInfo = [&] {
+    for (int k = 2; k < 4; ++k) reads[k] = ReadListFile(k, paths[k], list);
   };
-  int k = 0;
+  std::thread second;
   try {
-    for (; k < 4; ++k) {
-      int fd = -1;
-      uint64_t size = 0;
-      switch (OpenDataFile(paths[k], kListFileLimit, &fd, &size)) {
-        case FileCheck::Ok:
-          break;
-        case FileCheck::Missing:  // removed since the check above
-          list.clear();
-          r.file = names[k];
-          return r;
-        case FileCheck::NotRegularFile:
-          return fail(k, ListDamage::NotRegularFile);
-        case FileCheck::TooLarge:
-          return fail(k, ListDamage::TooLarge);
-        case FileCheck::Unreadable:
-          return fail(k, ListDamage::Unreadable);
-      }
-      DescriptorCloser closer(fd);
-      FileCheck read = FileCheck::Ok;
-      switch (k) {
-        case 0:
-          read = ParseFile(fd, size, FolderSink{list.FolderList});
-          break;
-        case 1:
-          read = ParseFile(fd, size, FileSink{list.FileList});
-          break;
-        case 2:
-          read = ParseFile(fd, size, InfoSink{list.FolderInfoList, list.FolderList.size()});
-          break;
-        default:
-          read = ParseFile(fd, size, InfoSink{list.FileInfoList, list.FileList.size()});
-          break;
-      }
-      if (read != FileCheck::Ok) return fail(k, ListDamage::Unreadable);
-    }
+    second = std::thread(readInfo);
   } catch (const std::exception&) {
-    return fail(k, ListDamage::OutOfMemory);  // or a list beyond 32-bit offsets
+  }
+  for (int k = 0; k < 2; ++k) reads[k] = ReadListFile(k, paths[k], list);
+  if (second.joinable()) {
+    second.join();
+  } else {
+    readInfo();
+  }
+  // The first file in their order that is missing or damaged is named.
+  for (int k = 0; k < 4; ++k) {
+    if (reads[k].missing) {
+      list.clear();
+      r.file = names[k];
+      return r;
+    }
+    if (reads[k].damage != ListDamage::None) {
+      list.clear();
+      r.status = ListLoadStatus::Damaged;
+      r.damage = reads[k].damage;
+      r.file = names[k];
+      return r;
+    }
   }
   r = CheckListConsistency(list);
   if (!r.loaded()) list.clear();

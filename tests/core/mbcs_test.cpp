@@ -99,6 +99,26 @@ TEST(LowerCasing, WordsAtATimeFoldExactlyTheLetters) {
        false},
       {"abcdefg\x82\x60xyz", "abcdefg\x82\x81xyz", true},  // Ａ after seven letters
       {"abcdefgh\x95\x5C", "abcdefgh\x95\x5C", false},
+      // Words of ASCII, then a tail shorter than a word, with and without a
+      // double-byte character in it.
+      {"abcdefghIJ", "abcdefghij", true},
+      {"abcdefgh\x83\x41"
+       "BC",
+       "abcdefgh\x83\x41"
+       "bc",
+       true},
+      {"abcdefgh\x83\x41"
+       "bcdefghijk"
+       "\x83\x41",
+       "abcdefgh\x83\x41"
+       "bcdefghijk"
+       "\x83\x41",
+       false},
+      {"ABCDEFGH\x83\x41"
+       "BCDEFGHIJ",
+       "abcdefgh\x83\x41"
+       "bcdefghij",
+       true},
   };
   for (const auto& c : cases) {
     std::string out(c.in.size(), '\0');

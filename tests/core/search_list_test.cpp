@@ -422,6 +422,37 @@ TEST_F(ListFilesTest, DamagedListsAreReportedAndNotLoaded) {
   }
 }
 
+// The information files are read beside the two others, on a thread of
+// their own: with several files damaged, the one named is still the first
+// in the order sach.txt, sachfile.txt, sachinfo1.txt, sachinfo2.txt.
+TEST_F(ListFilesTest, TheFirstDamagedFileInTheirOrderIsNamed) {
+  struct Case {
+    std::vector<const char*> folders;  // files replaced by a folder of their name
+    const char* named;
+  } cases[] = {
+      {{ListFileNames::kFileInfo, ListFileNames::kFiles}, ListFileNames::kFiles},
+      {{ListFileNames::kFileInfo, ListFileNames::kFolderInfo}, ListFileNames::kFolderInfo},
+      {{ListFileNames::kFolderInfo, ListFileNames::kFolders}, ListFileNames::kFolders},
+      {{ListFileNames::kFileInfo}, ListFileNames::kFileInfo},
+  };
+  for (const auto& c : cases) {
+    dir = test::MakeScratchFolder("listfiles-order");
+    writeAll("C:\r\n", "0=a\r\n", std::string(kRootInfoLine) + "\r\n",
+             "2003/07/14 09:052003/07/15 10:00161\r\n");
+    for (const char* name : c.folders) {
+      std::remove(path(name).c_str());
+      test::MakeFolder(path(name));
+    }
+    SearchList l;
+    const ListFilesResult r = LoadListFiles(dir, l);
+    EXPECT_EQ(r.status, ListLoadStatus::Damaged) << c.named;
+    EXPECT_EQ(r.damage, ListDamage::NotRegularFile) << c.named;
+    EXPECT_EQ(r.file, c.named);
+    EXPECT_EQ(l.FolderList.size() + l.FileList.size() + l.FileInfoList.size(), 0u) << c.named;
+    for (const char* name : c.folders) test::RemoveFolder(path(name));
+  }
+}
+
 TEST_F(ListFilesTest, LineCountMismatchNamesBothFiles) {
   writeAll("C:\r\n", "0=a\r\n0=b\r\n", std::string(kRootInfoLine) + "\r\n", "x\r\n");
   SearchList l;
