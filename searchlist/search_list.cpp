@@ -507,7 +507,9 @@ void FileLines::append(uint32_t folder, std::string_view name) {
   Entry e{folder, CheckedOffset(lower_.size()), kSameAsLower};
   char* lower = lower_.extend(name.size() + 1);
   if (LowerCopy(name.data(), name.size(), lower)) {
-    e.original = CheckedOffset(originals_.size());
+    // Below the flag bit: 2 GB of upper-case names is far beyond any list.
+    if (originals_.size() >= kSameAsLower) throw std::length_error("search list larger than 4 GB");
+    e.original = static_cast<uint32_t>(originals_.size());
     originals_.append(name.data(), name.size());
   }
   lower[name.size()] = '\n';
@@ -538,7 +540,10 @@ void FileLines::appendText(std::string_view line) {
 }
 
 void FileLines::erase(size_t i) {
-  if (i < entries_.size()) entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(i));
+  if (i < entries_.size()) {
+    if (i > 0) entries_[i - 1].original |= kGapAfter;
+    entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(i));
+  }
   stamp_.touch();
 }
 
@@ -549,6 +554,7 @@ void FileLines::eraseLines(const std::vector<size_t>& ascending) {
   for (size_t i = 0; i < entries_.size(); ++i) {
     if (k < ascending.size() && ascending[k] == i) {
       ++k;
+      if (out > 0) entries_[out - 1].original |= kGapAfter;
       continue;
     }
     entries_[out++] = entries_[i];
@@ -558,7 +564,12 @@ void FileLines::eraseLines(const std::vector<size_t>& ascending) {
 }
 
 size_t FileLines::nameLength(size_t i) const {
-  const char* at = lower_.data() + entries_[i].off;
+  const Entry& e = entries_[i];
+  if (!(e.original & kGapAfter)) {
+    const size_t next = i + 1 < entries_.size() ? entries_[i + 1].off : lower_.size();
+    return next - e.off - 1;
+  }
+  const char* at = lower_.data() + e.off;
   // Every name in lower_ ends with its "\n".
   return static_cast<size_t>(
       static_cast<const char*>(std::memchr(at, '\n', lower_.size() - entries_[i].off)) - at);
@@ -567,8 +578,9 @@ size_t FileLines::nameLength(size_t i) const {
 std::string_view FileLines::name(size_t i) const {
   if (i >= entries_.size()) return {};
   const Entry& e = entries_[i];
-  if (e.original == kSameAsLower) return {lower_.data() + e.off, nameLength(i)};
-  return {originals_.data() + e.original, nameLength(i)};
+  const uint32_t original = e.original & ~kGapAfter;
+  if (original == kSameAsLower) return {lower_.data() + e.off, nameLength(i)};
+  return {originals_.data() + original, nameLength(i)};
 }
 
 std::string_view FileLines::lowerName(size_t i) const {

@@ -304,10 +304,14 @@ class FileLines {
   uint64_t stamp() const { return stamp_.value(); }
 
  private:
-  static constexpr uint32_t kSameAsLower = 0xFFFFFFFFu;
-  // A name's length is not stored: its "\n" in lower_ ends it. `original`
-  // is the offset of the name's own bytes in originals_ (of the same length,
-  // as lowering keeps the length), or kSameAsLower.
+  // `original`: the offset of the name's own bytes in originals_ (of the
+  // same length, as lowering keeps the length), or kSameAsLower; and the
+  // flag kGapAfter.
+  static constexpr uint32_t kSameAsLower = 0x7FFFFFFFu;
+  static constexpr uint32_t kGapAfter = 0x80000000u;
+  // A name's length is not stored: the next line's name starts right after
+  // its "\n", unless lines were erased after it (kGapAfter), and then its
+  // "\n" is looked for.
   struct Entry {
     uint32_t folder, off, original;
   };

@@ -143,6 +143,15 @@ TEST(FileLines, NamesKeepTheirOwnBytesThroughEraseAndCopy) {
   files.eraseLines({0, 2, 3, 8});
   for (size_t k : {8, 3, 2, 0}) want.erase(want.begin() + static_cast<ptrdiff_t>(k));
   check(files, want, "four erased");
+  // The last line was erased: new names follow the bytes it left behind.
+  files.append(4, "New.TXT");
+  files.append(5, "new2");
+  want.push_back("New.TXT");
+  want.push_back("new2");
+  check(files, want, "appended after erasing");
+  files.erase(files.size() - 2);
+  want.erase(want.end() - 2);
+  check(files, want, "next to last erased");
   EXPECT_EQ(copy.name(1), "ReadMe.TXT");
   EXPECT_EQ(copy.text(8), "Broken Line");
   EXPECT_EQ(copy.text(5), "5=a=B");
