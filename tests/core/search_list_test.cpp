@@ -108,14 +108,10 @@ TEST(FileLines, FolderNumberAndNameAreSplitAtTheFirstEqualsSign) {
 // copying the list and appending a name taken from the list itself.
 TEST(FileLines, NamesKeepTheirOwnBytesThroughEraseAndCopy) {
   const std::string names[] = {
-      "readme.txt",
-      "ReadMe.TXT",
-      "",
+      "readme.txt",   "ReadMe.TXT", "",
       "\x95\x5C.txt",
       "\x82\x60.TXT",  // Ａ.TXT
-      "a=B",
-      "x",
-      "Program Files_1.htm",
+      "a=B",          "x",          "Program Files_1.htm",
   };
   FileLines files;
   for (size_t i = 0; i < std::size(names); ++i) files.append(static_cast<uint32_t>(i), names[i]);
