@@ -68,9 +68,47 @@ SYSTEMTIME DaysBefore(const SYSTEMTIME& t, int days) {
   return out;
 }
 
+// The program's folder with its trailing "\": the executable's, unless the
+// start options name another (tests).
+std::string ProgramFolderOf(const StartOptions& options) {
+  std::string folder = options.programFolder.empty()
+                           ? win::FolderWithSeparator(win::ModuleFilePath())
+                           : options.programFolder;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+bool InLauncherFolder(const std::string& programFolder) {
+  return programFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
+}
+
+// "-search" as the first argument of a copy inside the launcher's folder: a
+// build without any window.
+bool UnattendedStart(bool integratedInstall, const std::vector<std::string>& args) {
+  return integratedInstall && !args.empty() && args[0] == "-search";
+}
+
 }  // namespace
 
 TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) {
+  // The stored list is read on a thread of its own while the window is made
+  // below, and FormShow loads it (its step 1) from what was read, unless the
+  // files changed meanwhile. An unattended build never shows the window and
+  // reads no list.
+  if (const std::string folder = ProgramFolderOf(options_);
+      !UnattendedStart(InLauncherFolder(folder), options_.args)) {
+    ListPreloader.start(folder + "data");
+    // The shell makes its system image lists at their first use, which
+    // takes a good part of a start; they are asked for here on a thread of
+    // their own, and FormCreate (its step 5) then gets the same lists at once.
+    ShellImagesWarmUp = std::jthread([root = folder.substr(0, 3)] {
+      const win::ComInitGuard com;
+      SHFILEINFOA info{};
+      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+    });
+  }
+
   // 1. The window from its description; the state starts idle: no workers,
   // both stop flags set, nothing dirty, NameSearch, hit limit 1000, sort at
   // column 0 ascending (the members' initial values).
@@ -83,9 +121,7 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
 
   // 3. Program and data folders, the data files' paths.
   const std::string exePath = win::ModuleFilePath();
-  ProgramFolder =
-      options_.programFolder.empty() ? win::FolderWithSeparator(exePath) : options_.programFolder;
-  if (!ProgramFolder.empty() && ProgramFolder.back() != '\\') ProgramFolder += '\\';
+  ProgramFolder = ProgramFolderOf(options_);
   ExeName = options_.exeName.empty() ? win::FileNamePart(exePath) : options_.exeName;
   DataFolder = ProgramFolder + "data";
   SettingsPath = DataFilePath(DataFolder, kSettingsFileName);
@@ -105,8 +141,7 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   LauncherFolder = options_.launcherFolder
                        ? *options_.launcherFolder
                        : win::SpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Vemko\\" + kLauncherName;
-  IntegratedInstall =
-      ProgramFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
+  IntegratedInstall = InLauncherFolder(ProgramFolder);
   SetLauncherMenuStates();
 
   // 5. Hints.
@@ -218,6 +253,7 @@ void TVemkoSearcher::FormCreate() {
   if (FAILED(SHGetDesktopFolder(ShellDesktopFolder.put()))) ShellDesktopFolder.reset();
 
   // 5. The system image lists, found through the root of the program's drive.
+  if (ShellImagesWarmUp.joinable()) ShellImagesWarmUp.join();
   const std::string root = ProgramFolder.substr(0, 3);
   SHFILEINFOA info{};
   SystemSmallImages = reinterpret_cast<HIMAGELIST>(
@@ -253,7 +289,7 @@ void TVemkoSearcher::EvaluateCommandLine(const std::vector<std::string>& args) {
   if (!IntegratedInstall || args.empty()) return;
   if (args[0] == "-open") {
     CloseWithLauncher = true;
-  } else if (args[0] == "-search") {
+  } else if (UnattendedStart(IntegratedInstall, args)) {
     // The window is never shown (so no task-bar button either); a build
     // starts from Timer3 and the end of the build closes the program.
     ShowMainForm = false;

@@ -46,6 +46,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -59,6 +60,7 @@
 #include "search/match.h"
 #include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
+#include "searchlist/list_preload.h"
 #include "searchlist/list_store.h"
 #include "searchlist/search_list.h"
 #include "shellops/shell_link_win.h"
@@ -498,6 +500,12 @@ class TVemkoSearcher {
   // (filled by a build while upmode is on), the drives of a build, the
   // per-drive counts.
   SearchList LiveList;
+  // The first load's early read, started as the window is created and taken
+  // by the first LoadSearchList (searchlist/list_preload.h).
+  ListPreload ListPreloader;
+  // Makes the shell's system image lists while the window is made (the
+  // constructor starts it, FormCreate waits for it).
+  std::jthread ShellImagesWarmUp;
   SearchList BuildingList;
   std::vector<std::string> DriveList;
   DriveCounts FolderCounts;

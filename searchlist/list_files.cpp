@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -219,22 +220,131 @@ size_t CountLines(std::string_view text) {
   return n;
 }
 
+namespace {
+
+// Keeps the line room of a list ahead of a file being read: from the lines
+// read so far and the share of the file they took, the whole file's lines
+// are projected and room made for them at once, so that a list of a million
+// lines is neither grown by doubling (a copy of everything at each step)
+// nor counted in a pass of its own.
+template <class Lines>
+void ProjectLines(Lines& out, uint64_t done, uint64_t total) {
+  const uint64_t lines = out.size();
+  if (done == 0 || done >= total || lines == 0) return;
+  const uint64_t projected = lines + lines * (total - done) / done;
+  if (projected <= out.lineCapacity()) return;
+  out.reserveLines(static_cast<size_t>(projected + projected / 32 + 64));
+}
+
+// The line handlers of the four lists: begin(bytes of the text), line(text
+// of one line), piece(bytes read so far), end().
+struct FolderSink {
+  FolderLines& out;
+  uint64_t total = 0;
+  void begin(uint64_t bytes) {
+    out.clear();
+    total = bytes;
+    // Paths and their line ends never take more than the file.
+    out.reserve(0, static_cast<size_t>(bytes) + 1);
+  }
+  void line(std::string_view l) { out.append(l); }
+  void piece(uint64_t done) { ProjectLines(out, done, total); }
+  void end() { out.shrinkToFit(); }
+};
+
+struct FileSink {
+  FileLines& out;
+  uint64_t total = 0;
+  void begin(uint64_t bytes) {
+    out.clear();
+    total = bytes;
+    // Each name and its "\n" take no more bytes than its line and line end
+    // in the file; one more for a last line without an end.
+    out.reserve(0, static_cast<size_t>(bytes) + 1);
+  }
+  void line(std::string_view l) { out.appendText(l); }
+  void piece(uint64_t done) { ProjectLines(out, done, total); }
+  void end() { out.shrinkToFit(); }
+};
+
+struct InfoSink {
+  InfoLines& out;
+  uint64_t total = 0;
+  void begin(uint64_t bytes) {
+    out.clear();
+    total = bytes;
+  }
+  void line(std::string_view l) { out.appendText(l); }
+  void piece(uint64_t done) { ProjectLines(out, done, total); }
+  void end() {}
+};
+
+template <class Sink>
+void ParseWhole(std::string_view text, Sink sink) {
+  sink.begin(text.size());
+  ForEachLine(text, [&](std::string_view line) { sink.line(line); });
+  sink.piece(text.size());
+  sink.end();
+}
+
+// Reads an opened data file of `size` bytes piece by piece into one small
+// buffer and hands its lines to the sink, exactly as ForEachLine would hand
+// the lines of the whole text: the file's bytes are never held whole, and
+// only the list's own buffers grow. A line longer than the buffer grows it.
+template <class Sink>
+FileCheck ParseFile(int fd, uint64_t size, Sink sink) {
+  size_t cap = size_t{1} << 20;
+  std::unique_ptr<char[]> buf(new char[cap]);
+  size_t have = 0;  // bytes of an unfinished line carried over
+  uint64_t done = 0;
+  auto isEnd = [](char c) { return c == '\n' || c == '\r'; };
+  sink.begin(size);
+  for (;;) {
+    if (have == cap) {
+      std::unique_ptr<char[]> bigger(new char[cap * 2]);
+      std::memcpy(bigger.get(), buf.get(), have);
+      buf = std::move(bigger);
+      cap *= 2;
+    }
+    // At most 1 GB per call: the Windows C library counts in unsigned int.
+    const size_t want = std::min<size_t>(cap - have, size_t{1} << 30);
+#ifdef _WIN32
+    const int n = _read(fd, buf.get() + have, static_cast<unsigned>(want));
+#else
+    const ssize_t n = ::read(fd, buf.get() + have, want);
+    if (n < 0 && errno == EINTR) continue;
+#endif
+    if (n < 0) return FileCheck::Unreadable;
+    if (n == 0) break;  // the end, or the file was shortened while it was read
+    have += static_cast<size_t>(n);
+    done += static_cast<uint64_t>(n);
+    // Hand over the lines that end in the buffer. A CR in its last byte may
+    // be the first half of a CR LF: it waits for the next piece.
+    size_t cut = have;
+    if (buf[cut - 1] == '\r') --cut;
+    while (cut > 0 && !isEnd(buf[cut - 1])) --cut;
+    ForEachLine(std::string_view(buf.get(), cut), [&](std::string_view line) { sink.line(line); });
+    std::memmove(buf.get(), buf.get() + cut, have - cut);
+    have -= cut;
+    sink.piece(done);
+  }
+  ForEachLine(std::string_view(buf.get(), have), [&](std::string_view line) { sink.line(line); });
+  sink.end();
+  return FileCheck::Ok;
+}
+
+}  // namespace
+
 void ParseFolderLines(std::string_view text, FolderLines& out) {
-  out.clear();
-  out.reserve(CountLines(text), text.size());
-  ForEachLine(text, [&](std::string_view line) { out.append(line); });
+  ParseWhole(text, FolderSink{out});
 }
 
 void ParseFileLines(std::string_view text, FileLines& out) {
-  out.clear();
-  out.reserve(CountLines(text), text.size());
-  ForEachLine(text, [&](std::string_view line) { out.appendText(line); });
+  ParseWhole(text, FileSink{out});
 }
 
 void ParseInfoLines(std::string_view text, InfoLines& out) {
-  out.clear();
-  out.reserve(CountLines(text));
-  ForEachLine(text, [&](std::string_view line) { out.appendText(line); });
+  ParseWhole(text, InfoSink{out});
 }
 
 void ParseDriveCounts(std::string_view text, DriveCounts& out) {
@@ -332,6 +442,61 @@ ListFilesResult CheckListConsistency(const SearchList& list) {
   return r;
 }
 
+namespace {
+
+// What reading one list file found: nothing wrong, not there, or damaged.
+struct FileRead {
+  bool missing = false;
+  ListDamage damage = ListDamage::None;
+};
+
+// Reads list file k (in the order of LoadListFiles' names) into its list.
+FileRead ReadListFile(int k, const std::string& path, SearchList& list) {
+  FileRead r;
+  try {
+    int fd = -1;
+    uint64_t size = 0;
+    switch (OpenDataFile(path, kListFileLimit, &fd, &size)) {
+      case FileCheck::Ok:
+        break;
+      case FileCheck::Missing:  // removed since it was found
+        r.missing = true;
+        return r;
+      case FileCheck::NotRegularFile:
+        r.damage = ListDamage::NotRegularFile;
+        return r;
+      case FileCheck::TooLarge:
+        r.damage = ListDamage::TooLarge;
+        return r;
+      case FileCheck::Unreadable:
+        r.damage = ListDamage::Unreadable;
+        return r;
+    }
+    DescriptorCloser closer(fd);
+    FileCheck read = FileCheck::Ok;
+    switch (k) {
+      case 0:
+        read = ParseFile(fd, size, FolderSink{list.FolderList});
+        break;
+      case 1:
+        read = ParseFile(fd, size, FileSink{list.FileList});
+        break;
+      case 2:
+        read = ParseFile(fd, size, InfoSink{list.FolderInfoList});
+        break;
+      default:
+        read = ParseFile(fd, size, InfoSink{list.FileInfoList});
+        break;
+    }
+    if (read != FileCheck::Ok) r.damage = ListDamage::Unreadable;
+  } catch (const std::exception&) {
+    r.damage = ListDamage::OutOfMemory;  // or a list beyond 32-bit offsets
+  }
+  return r;
+}
+
+}  // namespace
+
 ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
   list.clear();
   const char* names[] = {ListFileNames::kFolders, ListFileNames::kFiles,
@@ -346,48 +511,38 @@ ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
       return r;
     }
   }
-  auto fail = [&](int k, ListDamage damage) {
-    list.clear();
-    r.status = ListLoadStatus::Damaged;
-    r.damage = damage;
-    r.file = names[k];
-    return r;
+  // The two information files are read on a second thread meanwhile: each
+  // file fills lists of its own, and reading them takes about as long as
+  // the two others. Without a thread to be had, all four are read here.
+  FileRead reads[4];
+  auto readInfo = [&] {
+    for (int k = 2; k < 4; ++k) reads[k] = ReadListFile(k, paths[k], list);
   };
-  std::string text;
-  int k = 0;
+  std::thread second;
   try {
-    for (; k < 4; ++k) {
-      switch (ReadDataFile(paths[k], kListFileLimit, text)) {
-        case FileCheck::Ok:
-          break;
-        case FileCheck::Missing:  // removed since the check above
-          list.clear();
-          r.file = names[k];
-          return r;
-        case FileCheck::NotRegularFile:
-          return fail(k, ListDamage::NotRegularFile);
-        case FileCheck::TooLarge:
-          return fail(k, ListDamage::TooLarge);
-        case FileCheck::Unreadable:
-          return fail(k, ListDamage::Unreadable);
-      }
-      switch (k) {
-        case 0:
-          ParseFolderLines(text, list.FolderList);
-          break;
-        case 1:
-          ParseFileLines(text, list.FileList);
-          break;
-        case 2:
-          ParseInfoLines(text, list.FolderInfoList);
-          break;
-        default:
-          ParseInfoLines(text, list.FileInfoList);
-          break;
-      }
-    }
+    second = std::thread(readInfo);
   } catch (const std::exception&) {
-    return fail(k, ListDamage::OutOfMemory);  // or a list beyond 32-bit offsets
+  }
+  for (int k = 0; k < 2; ++k) reads[k] = ReadListFile(k, paths[k], list);
+  if (second.joinable()) {
+    second.join();
+  } else {
+    readInfo();
+  }
+  // The first file in their order that is missing or damaged is named.
+  for (int k = 0; k < 4; ++k) {
+    if (reads[k].missing) {
+      list.clear();
+      r.file = names[k];
+      return r;
+    }
+    if (reads[k].damage != ListDamage::None) {
+      list.clear();
+      r.status = ListLoadStatus::Damaged;
+      r.damage = reads[k].damage;
+      r.file = names[k];
+      return r;
+    }
   }
   r = CheckListConsistency(list);
   if (!r.loaded()) list.clear();

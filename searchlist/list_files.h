@@ -102,7 +102,8 @@ void ForEachLine(std::string_view text, Fn&& fn) {
 }
 size_t CountLines(std::string_view text);
 
-// Parsing and writing of whole lists (used by the loader, the tests and fuzzing).
+// Parsing and writing of whole lists held in memory (the tests and fuzzing;
+// LoadListFiles reads the files a piece at a time by the same rules).
 void ParseFolderLines(std::string_view text, FolderLines& out);
 void ParseFileLines(std::string_view text, FileLines& out);
 void ParseInfoLines(std::string_view text, InfoLines& out);

@@ -18,7 +18,8 @@ ListLoadResult TVemkoSearcher::LoadSearchList() {
   // fitting each other, the live set stays empty and is never searched. The
   // counts are read with the list, so that both come from the same save even
   // when another window saves meanwhile.
-  const ListLoadResult loaded = LoadListStore(DataFolder, LiveList, FolderCounts, FileCounts);
+  // The first load takes what was read while the window was made.
+  const ListLoadResult loaded = ListPreloader.take(DataFolder, LiveList, FolderCounts, FileCounts);
   if (loaded.outcome == ListLoadOutcome::Loaded && !loaded.countsUsable()) {
     // The count files are missing or could not be used: they are computed
     // from the list, so that the next save writes sound ones. (A search

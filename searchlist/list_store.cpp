@@ -138,6 +138,19 @@ MarkerRead ReadMarker(const StorePaths& p) {
   return r;
 }
 
+ListSetFingerprint FingerprintOf(const MarkerRead& marker, const Stamp (&stamps)[kSetSize]) {
+  ListSetFingerprint f;
+  f.state = marker.exists ? "marker " + marker.raw : "no marker";
+  for (const Stamp& s : stamps) {
+    f.state += "|";
+    if (s.exists) {
+      f.state += (s.regular ? "file " : "other ") + std::to_string(s.size) + " " +
+                 std::to_string(s.writtenNs);
+    }
+  }
+  return f;
+}
+
 // Runs the step hook; remembers when it ended the work.
 class Steps {
  public:
@@ -721,6 +734,7 @@ ListLoadResult LoadListStore(std::string_view dataFolder, SearchList& list,
       list.clear();
       continue;  // a save moved files during the read
     }
+    result.fingerprint = FingerprintOf(before, stamps);
     if (!read) {
       list.clear();
       const bool damaged = result.files.status == ListLoadStatus::Damaged;
@@ -738,6 +752,14 @@ ListLoadResult LoadListStore(std::string_view dataFolder, SearchList& list,
   result.outcome = ListLoadOutcome::Busy;
   result.reason = "the search list is being saved: it kept changing while it was read";
   return result;
+}
+
+ListSetFingerprint ListSetFingerprintOf(std::string_view dataFolder) {
+  const StorePaths p(dataFolder);
+  const MarkerRead marker = ReadMarker(p);
+  Stamp stamps[kSetSize];
+  for (int k = 0; k < kSetSize; ++k) stamps[k] = StampOf(p.files[k]);
+  return FingerprintOf(marker, stamps);
 }
 
 std::string RecoveryNote(ListRecovery recovery) {

@@ -136,6 +136,17 @@ enum class ListRecovery {
   Discarded,  // an unfinished save was thrown away: the previous list stays
 };
 
+// What a load saw of the stored set: the marker's bytes and the size and
+// write time of each of the six files. Two equal fingerprints of one folder
+// mean that no save moved files and no file was rewritten between the two
+// looks (short of a rewrite to the same size within the file time's
+// resolution, a second on Windows).
+struct ListSetFingerprint {
+  std::string state;  // empty: not taken
+  bool operator==(const ListSetFingerprint&) const = default;
+};
+ListSetFingerprint ListSetFingerprintOf(std::string_view dataFolder);
+
 struct ListLoadResult {
   ListLoadOutcome outcome = ListLoadOutcome::NoList;
   ListRecovery recovery = ListRecovery::None;
@@ -150,6 +161,9 @@ struct ListLoadResult {
   // computes them from the list (CountEntriesPerDrive).
   FileCheck folderCounts = FileCheck::Missing;
   FileCheck fileCounts = FileCheck::Missing;
+  // The set as it was read (Loaded, NoList and Damaged after a read); not
+  // taken for Busy.
+  ListSetFingerprint fingerprint;
   bool countsUsable() const {
     return folderCounts == FileCheck::Ok && fileCounts == FileCheck::Ok;
   }

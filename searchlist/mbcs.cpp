@@ -1,5 +1,7 @@
 #include "searchlist/mbcs.h"
 
+#include <cstring>
+
 namespace filvex {
 
 ByteKind ByteKindAt(std::string_view text, size_t pos) {
@@ -29,23 +31,56 @@ inline unsigned char LowerTrail(unsigned char lead, unsigned char trail) {
 
 }  // namespace
 
-void LowerInPlace(char* text, size_t len) {
-  auto* p = reinterpret_cast<unsigned char*>(text);
+bool LowerCopy(const char* src, size_t len, char* dst) {
+  const auto* in = reinterpret_cast<const unsigned char*>(src);
+  auto* out = reinterpret_cast<unsigned char*>(dst);
+  bool changed = false;
   size_t i = 0;
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = kOnes * 0x80;
   while (i < len) {
-    unsigned char c = p[i];
+    if (len - i >= 8) {
+      // Eight ASCII bytes at once (most names are ASCII): a byte b below
+      // 0x80 gets its high bit from b + (0x80 - 'A') exactly when b >= 'A',
+      // and from b + (0x80 - 'Z' - 1) exactly when b > 'Z'; no sum carries
+      // into the next byte.
+      uint64_t w;
+      std::memcpy(&w, in + i, 8);
+      if (!(w & kHigh)) {
+        const uint64_t upper =
+            ((w + kOnes * (0x80 - 'A')) & ~(w + kOnes * (0x80 - 'Z' - 1))) & kHigh;
+        w |= upper >> 2;  // 0x80 >> 2 is the 0x20 between the cases
+        changed |= upper != 0;
+        std::memcpy(out + i, &w, 8);
+        i += 8;
+        continue;
+      }
+    }
+    const unsigned char c = in[i];
     if (c < 0x80) {
-      if (c >= 'A' && c <= 'Z') p[i] = c + 32;
+      const bool upper = c >= 'A' && c <= 'Z';
+      out[i] = upper ? static_cast<unsigned char>(c + 32) : c;
+      changed |= upper;
       ++i;
     } else if (IsLeadByte(c)) {
-      if (i + 1 < len && c >= 0x82 && c <= 0x84) {
-        if (unsigned char t = LowerTrail(c, p[i + 1])) p[i + 1] = t;
+      out[i] = c;
+      if (i + 1 < len) {
+        const unsigned char t = in[i + 1];
+        const unsigned char lower = c >= 0x82 && c <= 0x84 ? LowerTrail(c, t) : 0;
+        out[i + 1] = lower ? lower : t;
+        changed |= lower != 0;
       }
       i += 2;
     } else {
-      ++i;  // half-width katakana and other single bytes have no case
+      out[i] = c;  // half-width katakana and other single bytes have no case
+      ++i;
     }
   }
+  return changed;
+}
+
+void LowerInPlace(char* text, size_t len) {
+  LowerCopy(text, len, text);
 }
 
 std::string Lowered(std::string_view s) {

@@ -26,6 +26,10 @@ ByteKind ByteKindAt(std::string_view text, size_t pos);
 // Ａ-Ｚ, Greek and Cyrillic capitals; trail bytes are never touched on their
 // own. The name and the query are always folded by this one rule.
 void LowerInPlace(char* text, size_t len);
+// The same rule, copying: writes the lower-cased len bytes of src to dst (the
+// same place, or one that does not overlap src) and says whether any byte
+// changed.
+bool LowerCopy(const char* src, size_t len, char* dst);
 inline void LowerInPlace(std::string& s) { LowerInPlace(s.data(), s.size()); }
 std::string Lowered(std::string_view s);
 

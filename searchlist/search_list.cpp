@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include "searchlist/mbcs.h"
@@ -61,6 +62,41 @@ uint32_t CheckedOffset(size_t n) {
 }
 
 }  // namespace
+
+// ---- ByteBuffer ------------------------------------------------------------
+
+void ByteBuffer::release() {
+  std::free(p_);
+  p_ = nullptr;
+  size_ = cap_ = 0;
+}
+
+void ByteBuffer::reserve(size_t n) {
+  if (n <= cap_) return;
+  char* p = static_cast<char*>(std::realloc(p_, n));
+  if (!p) throw std::bad_alloc();
+  p_ = p;
+  cap_ = n;
+}
+
+void ByteBuffer::grow(size_t n) {
+  if (n > SIZE_MAX / 2 - size_) throw std::bad_alloc();
+  // Doubling keeps appends amortised constant; realloc of a large block
+  // often extends it where it lies.
+  reserve(std::max({size_ + n, cap_ + cap_ / 2, size_t{64}}));
+}
+
+void ByteBuffer::shrinkToFit() {
+  if (cap_ == size_) return;
+  if (size_ == 0) {
+    release();
+    return;
+  }
+  if (char* p = static_cast<char*>(std::realloc(p_, size_))) {
+    p_ = p;
+    cap_ = size_;
+  }
+}
 
 bool ReadDateTextFields(std::string_view t, DateTextFields* out) {
   if (t.size() != kDateTextLen) return false;
@@ -349,10 +385,26 @@ void FolderLines::clear() {
 }
 
 void FolderLines::reserve(size_t lines, size_t bytes) {
-  spans_.reserve(lines);
-  flags_.reserve(lines);
+  reserveLines(lines);
   paths_.reserve(bytes + lines);
   // Folder names are a fraction of the paths; let the lower buffer grow.
+}
+
+void FolderLines::reserveLines(size_t lines) {
+  spans_.reserve(lines);
+  flags_.reserve(lines);
+}
+
+void FolderLines::shrinkToFit() {
+  // Copies: worth it only when much is unused (room never written costs
+  // address space only).
+  auto fit = [](auto& v) {
+    if (v.capacity() - v.size() > v.size() / 4) v.shrink_to_fit();
+  };
+  fit(paths_);
+  fit(lower_);
+  fit(spans_);
+  fit(flags_);
 }
 
 void FolderLines::append(std::string_view path) {
@@ -424,29 +476,43 @@ size_t FolderLines::memoryBytes() const {
 // ---- FileLines -------------------------------------------------------------
 
 void FileLines::clear() {
-  names_.clear();
-  names_.shrink_to_fit();
-  lower_.clear();
-  lower_.shrink_to_fit();
+  lower_.release();
+  originals_.release();
   entries_.clear();
   entries_.shrink_to_fit();
   stamp_.touch();
 }
 
-void FileLines::reserve(size_t lines, size_t bytes) {
+void FileLines::reserve(size_t lines, size_t nameBytes) {
   entries_.reserve(lines);
-  names_.reserve(bytes + lines);
-  lower_.reserve(bytes + lines);
+  lower_.reserve(nameBytes);
+}
+
+void FileLines::shrinkToFit() {
+  lower_.shrinkToFit();
+  originals_.shrinkToFit();
+  // A vector gives back room only by copying; room that was reserved but
+  // never written costs address space only, so it is copied only when much
+  // is unused.
+  if (entries_.capacity() - entries_.size() > entries_.size() / 4) entries_.shrink_to_fit();
 }
 
 void FileLines::append(uint32_t folder, std::string_view name) {
-  Entry e{folder, CheckedOffset(names_.size()), CheckedOffset(name.size())};
-  names_.append(name);
-  names_.push_back('\n');
-  size_t at = lower_.size();
-  lower_.append(name);
-  LowerInPlace(lower_.data() + at, name.size());
-  lower_.push_back('\n');
+  if (name.data() >= lower_.data() && name.data() < lower_.data() + lower_.capacity()) {
+    // A name of this very list: growing the buffer would move it first.
+    const std::string copy(name);
+    append(folder, copy);
+    return;
+  }
+  Entry e{folder, CheckedOffset(lower_.size()), kSameAsLower};
+  char* lower = lower_.extend(name.size() + 1);
+  if (LowerCopy(name.data(), name.size(), lower)) {
+    // Below the flag bit: 2 GB of upper-case names is far beyond any list.
+    if (originals_.size() >= kSameAsLower) throw std::length_error("search list larger than 4 GB");
+    e.original = static_cast<uint32_t>(originals_.size());
+    originals_.append(name.data(), name.size());
+  }
+  lower[name.size()] = '\n';
   entries_.push_back(e);
   stamp_.touch();
 }
@@ -474,7 +540,10 @@ void FileLines::appendText(std::string_view line) {
 }
 
 void FileLines::erase(size_t i) {
-  if (i < entries_.size()) entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(i));
+  if (i < entries_.size()) {
+    if (i > 0) entries_[i - 1].original |= kGapAfter;
+    entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(i));
+  }
   stamp_.touch();
 }
 
@@ -485,6 +554,7 @@ void FileLines::eraseLines(const std::vector<size_t>& ascending) {
   for (size_t i = 0; i < entries_.size(); ++i) {
     if (k < ascending.size() && ascending[k] == i) {
       ++k;
+      if (out > 0) entries_[out - 1].original |= kGapAfter;
       continue;
     }
     entries_[out++] = entries_[i];
@@ -493,14 +563,29 @@ void FileLines::eraseLines(const std::vector<size_t>& ascending) {
   stamp_.touch();
 }
 
+size_t FileLines::nameLength(size_t i) const {
+  const Entry& e = entries_[i];
+  if (!(e.original & kGapAfter)) {
+    const size_t next = i + 1 < entries_.size() ? entries_[i + 1].off : lower_.size();
+    return next - e.off - 1;
+  }
+  const char* at = lower_.data() + e.off;
+  // Every name in lower_ ends with its "\n".
+  return static_cast<size_t>(
+      static_cast<const char*>(std::memchr(at, '\n', lower_.size() - entries_[i].off)) - at);
+}
+
 std::string_view FileLines::name(size_t i) const {
   if (i >= entries_.size()) return {};
-  return std::string_view(names_).substr(entries_[i].off, entries_[i].len);
+  const Entry& e = entries_[i];
+  const uint32_t original = e.original & ~kGapAfter;
+  if (original == kSameAsLower) return {lower_.data() + e.off, nameLength(i)};
+  return {originals_.data() + original, nameLength(i)};
 }
 
 std::string_view FileLines::lowerName(size_t i) const {
   if (i >= entries_.size()) return {};
-  return std::string_view(lower_).substr(entries_[i].off, entries_[i].len);
+  return {lower_.data() + entries_[i].off, nameLength(i)};
 }
 
 void FileLines::appendTextTo(size_t i, std::string& out) const {
@@ -528,7 +613,7 @@ size_t FileLines::lineAtLowerOffset(size_t pos) const {
 }
 
 size_t FileLines::memoryBytes() const {
-  return names_.capacity() + lower_.capacity() + entries_.capacity() * sizeof(Entry);
+  return lower_.capacity() + originals_.capacity() + entries_.capacity() * sizeof(Entry);
 }
 
 // ---- counts and helpers ----------------------------------------------------

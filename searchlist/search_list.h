@@ -5,10 +5,11 @@
 // The lists are held for millions of lines, so no line is a string object of
 // its own:
 //  - names and paths lie end to end in one byte buffer per list, each followed
-//    by a "\n" (which no line can contain), addressed by offset and length;
-//  - next to the original bytes, the searchable names are kept lower-cased
-//    once, in a second buffer with the very same offsets, so a search folds
+//    by a "\n" (which no line can contain), addressed by offset;
+//  - the searchable names are kept lower-cased once, so a search folds
 //    nothing per entry and can run one memory search over the whole buffer;
+//    a file name's original bytes are kept beside them only when lowering
+//    changes them (most names are all lower-case already);
 //  - information lines are kept as 16-byte binary records when they have the
 //    exact form a build writes, and as their original text otherwise, so that
 //    any hand-edited line survives a save unchanged.
@@ -16,8 +17,10 @@
 // values of an empty line.
 
 #include <atomic>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,6 +29,66 @@
 #include <vector>
 
 namespace filvex {
+
+// A growable byte buffer on malloc and realloc. Reserving more than will be
+// used costs address space only until the bytes are written, and giving the
+// unused end back (shrinkToFit) moves nothing where the allocator can shrink
+// the block in place; a std::string would copy its whole content for that.
+class ByteBuffer {
+ public:
+  ByteBuffer() = default;
+  ByteBuffer(const ByteBuffer& o) { append(o.data(), o.size()); }
+  ByteBuffer(ByteBuffer&& o) noexcept : p_(o.p_), size_(o.size_), cap_(o.cap_) {
+    o.p_ = nullptr;
+    o.size_ = o.cap_ = 0;
+  }
+  ByteBuffer& operator=(const ByteBuffer& o) {
+    if (this != &o) {
+      size_ = 0;
+      append(o.data(), o.size());
+    }
+    return *this;
+  }
+  ByteBuffer& operator=(ByteBuffer&& o) noexcept {
+    if (this != &o) {
+      std::free(p_);
+      p_ = o.p_;
+      size_ = o.size_;
+      cap_ = o.cap_;
+      o.p_ = nullptr;
+      o.size_ = o.cap_ = 0;
+    }
+    return *this;
+  }
+  ~ByteBuffer() { std::free(p_); }
+
+  size_t size() const { return size_; }
+  size_t capacity() const { return cap_; }
+  const char* data() const { return p_; }
+  std::string_view view() const { return {p_, size_}; }
+  // Frees the bytes, not only forgets them.
+  void release();
+  // Room for n bytes in all; throws std::bad_alloc when there is none.
+  void reserve(size_t n);
+  void shrinkToFit();
+  // Appends n bytes left for the caller to write; the pointer is valid until
+  // the next change of the buffer.
+  char* extend(size_t n) {
+    if (cap_ - size_ < n) grow(n);
+    char* at = p_ + size_;
+    size_ += n;
+    return at;
+  }
+  void append(const char* bytes, size_t n) {
+    if (n) std::memcpy(extend(n), bytes, n);
+  }
+  void push_back(char c) { *extend(1) = c; }
+
+ private:
+  void grow(size_t n);
+  char* p_ = nullptr;
+  size_t size_ = 0, cap_ = 0;
+};
 
 // A number that changes whenever the lines it belongs to change, so that
 // facts derived from the lines (the drive blocks below) can be kept until
@@ -96,6 +159,8 @@ class InfoLines {
   size_t size() const { return form_.size(); }
   void clear();
   void reserve(size_t n);
+  void reserveLines(size_t n) { reserve(n); }
+  size_t lineCapacity() const { return form_.capacity(); }
   // Appends one line as read from a file or written by a build.
   void appendText(std::string_view line);
   // Appends the line a build writes for a folder (hasSize false) or a file.
@@ -161,6 +226,10 @@ class FolderLines {
   size_t size() const { return spans_.size(); }
   void clear();
   void reserve(size_t lines, size_t bytes);
+  void reserveLines(size_t lines);
+  size_t lineCapacity() const { return spans_.capacity(); }
+  // Gives back what reserve() or growth left unused, where that is much.
+  void shrinkToFit();
   void append(std::string_view path);
   void setEmpty(size_t i);
 
@@ -204,7 +273,14 @@ class FileLines {
 
   size_t size() const { return entries_.size(); }
   void clear();
-  void reserve(size_t lines, size_t bytes);
+  // Room for `lines` lines whose names, each with its "\n", take at most
+  // `nameBytes` bytes in all; a generous byte count costs nothing until
+  // shrinkToFit gives it back.
+  void reserve(size_t lines, size_t nameBytes);
+  void reserveLines(size_t lines) { entries_.reserve(lines); }
+  size_t lineCapacity() const { return entries_.capacity(); }
+  // Gives back what reserve() or growth left unused.
+  void shrinkToFit();
   void appendText(std::string_view line);
   void append(uint32_t folder, std::string_view name);
   void erase(size_t i);
@@ -220,7 +296,7 @@ class FileLines {
 
   // All lower-cased names, each followed by "\n"; erase() leaves the bytes of
   // an erased line in the buffer, unreferenced.
-  std::string_view lowerNameBuffer() const { return lower_; }
+  std::string_view lowerNameBuffer() const { return lower_.view(); }
   uint32_t lowerNameOffset(size_t i) const { return entries_[i].off; }
   size_t lineAtLowerOffset(size_t pos) const;
 
@@ -228,11 +304,20 @@ class FileLines {
   uint64_t stamp() const { return stamp_.value(); }
 
  private:
+  // `original`: the offset of the name's own bytes in originals_ (of the
+  // same length, as lowering keeps the length), or kSameAsLower; and the
+  // flag kGapAfter.
+  static constexpr uint32_t kSameAsLower = 0x7FFFFFFFu;
+  static constexpr uint32_t kGapAfter = 0x80000000u;
+  // A name's length is not stored: the next line's name starts right after
+  // its "\n", unless lines were erased after it (kGapAfter), and then its
+  // "\n" is looked for.
   struct Entry {
-    uint32_t folder, off, len;
+    uint32_t folder, off, original;
   };
-  std::string names_;
-  std::string lower_;
+  size_t nameLength(size_t i) const;
+  ByteBuffer lower_;
+  ByteBuffer originals_;
   std::vector<Entry> entries_;
   ChangeStamp stamp_;
 };

@@ -7,10 +7,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "searchlist/list_preload.h"
 #include "tests/core/test_util.h"
 
 namespace filvex {
@@ -109,6 +111,72 @@ class ListStoreTest : public ::testing::Test {
   const SetTexts newTexts_ = MakeTexts('n', 5);
   LoadedSet old_, new_;
 };
+
+// The list read early, while the window is made, is the one loaded only when
+// the files are still those it read; whatever happened to them in between,
+// take() gives the set on disk at that moment.
+TEST_F(ListStoreTest, AnEarlyReadIsTakenOnlyWhileTheFilesAreUnchanged) {
+  struct Case {
+    const char* name;
+    bool before;                                      // old list saved before the read
+    std::function<void(const std::string&)> between;  // after start()
+    ListLoadOutcome outcome;
+    const SetTexts* texts;  // what take() must give, when loaded
+  } cases[] = {
+      {"unchanged", true, nullptr, ListLoadOutcome::Loaded, &oldTexts_},
+      {"saved over", true,
+       [this](const std::string& dir) {
+         EXPECT_EQ(Save(dir, new_).outcome, ListSaveOutcome::Saved);
+       },
+       ListLoadOutcome::Loaded, &newTexts_},
+      {"written without a list before", false,
+       [this](const std::string& dir) {
+         EXPECT_EQ(Save(dir, new_).outcome, ListSaveOutcome::Saved);
+       },
+       ListLoadOutcome::Loaded, &newTexts_},
+      {"file removed", true,
+       [](const std::string& dir) { std::remove(At(dir, ListFileNames::kFileInfo).c_str()); },
+       ListLoadOutcome::NoList, nullptr},
+      {"nothing there", false, nullptr, ListLoadOutcome::NoList, nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::string dir = Fresh();
+    if (c.before) {
+      ASSERT_EQ(Save(dir, old_).outcome, ListSaveOutcome::Saved) << c.name;
+    }
+    ListPreload preload;
+    preload.start(dir);
+    if (c.between) c.between(dir);
+    SearchList l;
+    DriveCounts folders, files;
+    folders.add('Z', 1);
+    const ListLoadResult r = preload.take(dir, l, folders, files);
+    EXPECT_EQ(r.outcome, c.outcome) << c.name;
+    if (c.texts) {
+      EXPECT_TRUE(TextsOf(l, folders, files) == *c.texts) << c.name;
+    } else {
+      EXPECT_EQ(l.FileList.size(), 0u) << c.name;
+    }
+    // A second take reads the files again: it sees a save made after the first.
+    if (c.outcome == ListLoadOutcome::Loaded) {
+      ASSERT_EQ(Save(dir, old_).outcome, ListSaveOutcome::Saved) << c.name;
+      EXPECT_EQ(preload.take(dir, l, folders, files).outcome, ListLoadOutcome::Loaded) << c.name;
+      EXPECT_TRUE(TextsOf(l, folders, files) == oldTexts_) << c.name;
+    }
+  }
+  // Taken for another folder, or never started: the files are read at take().
+  const std::string dir = Fresh(), other = Fresh();
+  ASSERT_EQ(Save(dir, new_).outcome, ListSaveOutcome::Saved);
+  ASSERT_EQ(Save(other, old_).outcome, ListSaveOutcome::Saved);
+  ListPreload preload, never;
+  preload.start(dir);
+  SearchList l;
+  DriveCounts folders, files;
+  ASSERT_EQ(preload.take(other, l, folders, files).outcome, ListLoadOutcome::Loaded);
+  EXPECT_TRUE(TextsOf(l, folders, files) == oldTexts_);
+  ASSERT_EQ(never.take(dir, l, folders, files).outcome, ListLoadOutcome::Loaded);
+  EXPECT_TRUE(TextsOf(l, folders, files) == newTexts_);
+}
 
 TEST(ListSetMarker, RoundTripAndRejects) {
   ListSetMarker m;

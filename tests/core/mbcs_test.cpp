@@ -64,5 +64,69 @@ TEST(LowerCasing, FoldsLettersAndNeverTrailBytes) {
   for (const auto& c : cases) EXPECT_EQ(Lowered(c.in), c.out) << c.in;
 }
 
+// Names are folded eight ASCII bytes at a time: every byte value at every
+// place of such a word, words cut by double-byte characters, and whether
+// anything changed (a name whose folding changes nothing is stored once).
+TEST(LowerCasing, WordsAtATimeFoldExactlyTheLetters) {
+  for (int b = 0; b < 0x80; ++b) {
+    for (size_t at = 0; at < 9; ++at) {
+      std::string in(9, 'q');
+      in[at] = static_cast<char>(b);
+      std::string out(in.size(), '\0');
+      const bool upper = b >= 'A' && b <= 'Z';
+      EXPECT_EQ(LowerCopy(in.data(), in.size(), out.data()), upper) << b << " at " << at;
+      std::string want = in;
+      if (upper) want[at] = static_cast<char>(b + 32);
+      EXPECT_EQ(out, want) << b << " at " << at;
+    }
+  }
+  struct Case {
+    std::string in, out;
+    bool changed;
+  } cases[] = {
+      {"@AZ[`az{ABCDEFGH", "@az[`az{abcdefgh", true},
+      {"readme_2019.txt", "readme_2019.txt", false},
+      // ア's trail byte is 'A' and falls on the first byte of a word.
+      {"0123456\x83\x41"
+       "BCDEFGHI",
+       "0123456\x83\x41"
+       "bcdefghi",
+       true},
+      {"0123456\x83\x41"
+       "bcdefghi",
+       "0123456\x83\x41"
+       "bcdefghi",
+       false},
+      {"abcdefg\x82\x60xyz", "abcdefg\x82\x81xyz", true},  // Ａ after seven letters
+      {"abcdefgh\x95\x5C", "abcdefgh\x95\x5C", false},
+      // Words of ASCII, then a tail shorter than a word, with and without a
+      // double-byte character in it.
+      {"abcdefghIJ", "abcdefghij", true},
+      {"abcdefgh\x83\x41"
+       "BC",
+       "abcdefgh\x83\x41"
+       "bc",
+       true},
+      {"abcdefgh\x83\x41"
+       "bcdefghijk"
+       "\x83\x41",
+       "abcdefgh\x83\x41"
+       "bcdefghijk"
+       "\x83\x41",
+       false},
+      {"ABCDEFGH\x83\x41"
+       "BCDEFGHIJ",
+       "abcdefgh\x83\x41"
+       "bcdefghij",
+       true},
+  };
+  for (const auto& c : cases) {
+    std::string out(c.in.size(), '\0');
+    EXPECT_EQ(LowerCopy(c.in.data(), c.in.size(), out.data()), c.changed) << c.in;
+    EXPECT_EQ(out, c.out) << c.in;
+    EXPECT_EQ(Lowered(c.in), c.out) << c.in;
+  }
+}
+
 }  // namespace
 }  // namespace filvex

@@ -103,6 +103,61 @@ TEST(FileLines, FolderNumberAndNameAreSplitAtTheFirstEqualsSign) {
   }
 }
 
+// A name's own bytes are kept only where lowering changes them, and its
+// length comes from the "\n" that ends it; both must survive erasing lines,
+// copying the list and appending a name taken from the list itself.
+TEST(FileLines, NamesKeepTheirOwnBytesThroughEraseAndCopy) {
+  const std::string names[] = {
+      "readme.txt",   "ReadMe.TXT", "",
+      "\x95\x5C.txt",
+      "\x82\x60.TXT",  // Ａ.TXT
+      "a=B",          "x",          "Program Files_1.htm",
+  };
+  FileLines files;
+  for (size_t i = 0; i < std::size(names); ++i) files.append(static_cast<uint32_t>(i), names[i]);
+  files.appendText("Broken Line");
+  files.append(9, files.name(1));  // from the list itself
+  std::vector<std::string> want(std::begin(names), std::end(names));
+  want.push_back("Broken Line");
+  want.push_back("ReadMe.TXT");
+  auto check = [](const FileLines& f, const std::vector<std::string>& w, const char* when) {
+    ASSERT_EQ(f.size(), w.size()) << when;
+    for (size_t i = 0; i < w.size(); ++i) {
+      EXPECT_EQ(f.name(i), w[i]) << when << " " << i;
+      EXPECT_EQ(f.lowerName(i), Lowered(w[i])) << when << " " << i;
+      const std::string_view buf = f.lowerNameBuffer();
+      EXPECT_EQ(buf.substr(f.lowerNameOffset(i), w[i].size() + 1), Lowered(w[i]) + "\n")
+          << when << " " << i;
+      EXPECT_EQ(f.lineAtLowerOffset(f.lowerNameOffset(i)), i) << when << " " << i;
+    }
+  };
+  check(files, want, "appended");
+  const FileLines copy = files;
+  files.erase(1);
+  want.erase(want.begin() + 1);
+  check(files, want, "one erased");
+  files.eraseLines({0, 2, 3, 8});
+  for (size_t k : {8, 3, 2, 0}) want.erase(want.begin() + static_cast<ptrdiff_t>(k));
+  check(files, want, "four erased");
+  // The last line was erased: new names follow the bytes it left behind.
+  files.append(4, "New.TXT");
+  files.append(5, "new2");
+  want.push_back("New.TXT");
+  want.push_back("new2");
+  check(files, want, "appended after erasing");
+  files.erase(files.size() - 2);
+  want.erase(want.end() - 2);
+  check(files, want, "next to last erased");
+  EXPECT_EQ(copy.name(1), "ReadMe.TXT");
+  EXPECT_EQ(copy.text(8), "Broken Line");
+  EXPECT_EQ(copy.text(5), "5=a=B");
+  FileLines moved = std::move(files);
+  check(moved, want, "moved");
+  moved.clear();
+  EXPECT_EQ(moved.name(0), "");
+  EXPECT_EQ(moved.lowerNameBuffer(), "");
+}
+
 TEST(FolderLines, NamesAreLastComponentsLowerCasedOnce) {
   FolderLines f;
   f.append("C:");
@@ -240,6 +295,56 @@ TEST_F(ListFilesTest, MixedLineEndsAreReadAndWrittenAsCrLf) {
   EXPECT_EQ(l.FileInfoList.size(), 2u);
 }
 
+// The list files are read a piece at a time: lines cut by the end of a
+// piece, a CR LF split between two pieces, a lone CR at the end of one and a
+// line longer than a piece must read exactly as the whole text does.
+TEST_F(ListFilesTest, FilesLargerThanOnePieceReadAsTheWholeText) {
+  constexpr size_t kPiece = size_t{1} << 20;
+  std::string files, info;
+  uint32_t n = 0;
+  auto add = [&](std::string_view name, std::string_view end) {
+    files += std::to_string(n % 3) + "=" + std::string(name);
+    files += end;
+    info += "2003/07/14 09:052003/07/15 10:0010" + std::to_string(n) + "\r\n";
+    ++n;
+  };
+  // Pad so that the CR of a CR LF is the last byte of the first piece.
+  while (files.size() < kPiece - 40) add("Name_" + std::to_string(n) + ".TXT", "\r\n");
+  // The unfinished line from here on is carried over, and the second piece
+  // fills the buffer up: it ends at kPiece + padStart.
+  const size_t padStart = files.size();
+  const std::string head = "0=pad";
+  files += head + std::string(kPiece - 1 - files.size() - head.size(), 'p');
+  files += "\r\n";
+  info += "2003/07/14 09:052003/07/15 10:0010\r\n";
+  ++n;
+  // A lone CR then a LF alone: two lines, around the second piece's end.
+  while (files.size() < kPiece + padStart - 40) add("lower_" + std::to_string(n), "\n");
+  const std::string head2 = "1=lone";
+  files += head2 + std::string(kPiece + padStart - 1 - files.size() - head2.size(), 'q') + "\r";
+  info += "2003/07/14 09:052003/07/15 10:0010\r\n";
+  ++n;
+  add("", "\n");
+  add(std::string(3 * kPiece, 'L'), "\r\n");  // longer than a piece
+  add("Last.Without.End", "");
+  writeAll("C:\r\nC:\\a\r\nC:\\b\r\n", files, std::string(kRootInfoLine) + "\r\n\r\n\r\n", info);
+  SearchList l;
+  ASSERT_TRUE(LoadListFiles(dir, l));
+  FileLines whole;
+  ParseFileLines(files, whole);
+  ASSERT_EQ(l.FileList.size(), n);
+  ASSERT_EQ(whole.size(), n);
+  for (size_t i = 0; i < n; ++i) {
+    ASSERT_EQ(l.FileList.text(i), whole.text(i)) << i;
+    ASSERT_EQ(l.FileList.lowerName(i), whole.lowerName(i)) << i;
+  }
+  EXPECT_EQ(l.FileList.lowerNameBuffer(), whole.lowerNameBuffer());
+  EXPECT_EQ(FileLinesText(l.FileList), FileLinesText(whole));
+  EXPECT_EQ(InfoLinesText(l.FileInfoList), info);
+  // What the loader reserved ahead is given back.
+  EXPECT_LE(l.FileList.memoryBytes(), whole.memoryBytes() + whole.memoryBytes() / 4);
+}
+
 // A list whose files disagree, or one of whose files is not a plain file of
 // plausible size, is reported as damaged, naming the file; nothing of it is
 // loaded and its files stay as they are.
@@ -319,6 +424,37 @@ TEST_F(ListFilesTest, DamagedListsAreReportedAndNotLoaded) {
     }
     if (c.stand == Huge) std::remove(target.c_str());
     if (c.stand == Folder) test::RemoveFolder(target);
+  }
+}
+
+// The information files are read beside the two others, on a thread of
+// their own: with several files damaged, the one named is still the first
+// in the order sach.txt, sachfile.txt, sachinfo1.txt, sachinfo2.txt.
+TEST_F(ListFilesTest, TheFirstDamagedFileInTheirOrderIsNamed) {
+  struct Case {
+    std::vector<const char*> folders;  // files replaced by a folder of their name
+    const char* named;
+  } cases[] = {
+      {{ListFileNames::kFileInfo, ListFileNames::kFiles}, ListFileNames::kFiles},
+      {{ListFileNames::kFileInfo, ListFileNames::kFolderInfo}, ListFileNames::kFolderInfo},
+      {{ListFileNames::kFolderInfo, ListFileNames::kFolders}, ListFileNames::kFolders},
+      {{ListFileNames::kFileInfo}, ListFileNames::kFileInfo},
+  };
+  for (const auto& c : cases) {
+    dir = test::MakeScratchFolder("listfiles-order");
+    writeAll("C:\r\n", "0=a\r\n", std::string(kRootInfoLine) + "\r\n",
+             "2003/07/14 09:052003/07/15 10:00161\r\n");
+    for (const char* name : c.folders) {
+      std::remove(path(name).c_str());
+      test::MakeFolder(path(name));
+    }
+    SearchList l;
+    const ListFilesResult r = LoadListFiles(dir, l);
+    EXPECT_EQ(r.status, ListLoadStatus::Damaged) << c.named;
+    EXPECT_EQ(r.damage, ListDamage::NotRegularFile) << c.named;
+    EXPECT_EQ(r.file, c.named);
+    EXPECT_EQ(l.FolderList.size() + l.FileList.size() + l.FileInfoList.size(), 0u) << c.named;
+    for (const char* name : c.folders) test::RemoveFolder(path(name));
   }
 }
 
