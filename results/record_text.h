@@ -79,7 +79,6 @@ class RecordText {
   const char* data() const { return block_ ? block_->bytes() + off_ : ""; }
   const char* c_str() const { return data(); }
   size_t size() const { return len_; }
-  size_t length() const { return len_; }
   bool empty() const { return len_ == 0; }
   std::string_view view() const { return std::string_view(data(), len_); }
   operator std::string_view() const { return view(); }  // NOLINT: reads as a text
