@@ -10,7 +10,8 @@
 //    dates, sizes), each with its records and counting alone, and a search
 //    with tens of thousands of hits and no limit, each beside that grep
 //    figure; a scan's time includes making the hit list room and freeing
-//    the records, as a search of the program pays both;
+//    the records (as the window frees them, ReleaseHitRecords), as a search
+//    of the program pays both;
 //  - a search that ends at the hit limit of 1,000;
 //  - how long a running scan takes to return once its stop flag is set;
 //  - sorting 100,000 hits by each column.
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
   double scanMs = BestMs(7, [&] {
     HitList hits;
     found = ScanSearchList(l.list, none, hits).TotalMatches;
+    ReleaseHitRecords(hits);
   });
   std::string grep = std::string("LC_ALL=C grep -F -i -c ") + kMissing + " " +
                      DataFilePath(dir, ListFileNames::kFiles) + " >/dev/null";
@@ -140,6 +142,7 @@ int main(int argc, char** argv) {
     double ms = BestMs(5, [&] {
       HitList hits;
       n = ScanSearchList(l.list, s, hits).TotalMatches;
+      ReleaseHitRecords(hits);
     });
     std::printf("  full scan \"%s\": %.2f ms, %zu matches; %.2f of grep\n", q, ms, n, ms / grepMs);
   }
@@ -184,6 +187,7 @@ int main(int argc, char** argv) {
         HitList hits;
         hits.reserve(100000);
         n = ScanSearchList(l.list, m.q, hits).TotalMatches;
+        ReleaseHitRecords(hits);
       });
       // The same scan keeping no record: the cost of the mode's own test.
       SearchQuery counting = m.q;
@@ -211,6 +215,7 @@ int main(int argc, char** argv) {
       hits.reserve(100000);
       ScanSearchList(l.list, s, hits);
       kept = hits.size();
+      ReleaseHitRecords(hits);
     });
     s.hitLimit = 0;
     double countMs = BestMs(5, [&] {
@@ -234,6 +239,7 @@ int main(int argc, char** argv) {
       hits.reserve(1000);
       ScanSearchList(l.list, s, hits);
       kept = hits.size();
+      ReleaseHitRecords(hits);
     });
     std::printf("search ended by the hit limit (\"%s\", limit 1000): %.3f ms, %zu hits\n", q, ms,
                 kept);

@@ -60,6 +60,20 @@ void FillFileHitRecord(HitRecord& r, const SearchList& list, size_t j, bool last
   ResetRowState(r, imageIndex);
 }
 
+void ReleaseHitRecords(HitList& hits) {
+  {
+    // Type names come from icon look-ups, in blocks of their own: a
+    // releaser of their own keeps the runs of paths and names unbroken.
+    RecordTextReleaser texts, typeNames;
+    for (HitRecord& r : hits) {
+      texts.release(r.Path);
+      texts.release(r.Name);
+      typeNames.release(r.TypeName);
+    }
+  }
+  HitList().swap(hits);
+}
+
 HitRecord FolderHitRecord(const SearchList& list, size_t i, bool lastWrite, int32_t imageIndex) {
   HitRecord r;
   FillFolderHitRecord(r, list, i, lastWrite, imageIndex);

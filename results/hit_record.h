@@ -77,6 +77,10 @@ struct HitRecord {
 
 using HitList = std::vector<HitRecord>;
 
+// Empties `hits` and gives back its room, letting go of the records' texts a
+// block at a time (the records of one search share their blocks).
+void ReleaseHitRecords(HitList& hits);
+
 // The records a search writes for folder line i and file line j of the search
 // list: the date text is the created (lastWrite false) or last-write one; a
 // folder's size is 0. Both start with no overlay and the default icon given.

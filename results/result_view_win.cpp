@@ -291,7 +291,7 @@ void TVemkoSearcher::ClearHitList() {
   const bool wasSuspended = ListUpdatesSuspended(ListView1);
   SuspendListUpdates(ListView1);
   ListView_SetItemCountEx(ListView1, 0, 0);
-  HitList = filvex::HitList();  // the records and their room
+  filvex::ReleaseHitRecords(HitList);  // the records and their room
   PlaceOpenFolderButton(-1);
   if (!wasSuspended) ResumeListUpdates(ListView1);
 }
