@@ -345,9 +345,10 @@ void TVemkoSearcher::FormShow() {
   // 2. The send-to submenu.
   SendToMenuBuild();
   // 3. The filter panel starts hidden, whatever it was at the last close.
+  // It is made hidden, so at the first showing the layout already fits and
+  // is not done again (each pass moves and repaints the list).
   SendMessageA(SpeedButton2, BM_SETCHECK, BST_UNCHECKED, 0);
-  ShowWindow(Panel5, SW_HIDE);
-  LayoutControls();
+  if (ShowWindow(Panel5, SW_HIDE)) LayoutControls();
   // 4. The 500 ms watch.
   EnableTimer(Timer2, 500, true);
 }
