@@ -82,6 +82,23 @@ bool InLauncherFolder(const std::string& programFolder) {
   return programFolder.find(std::string("Vemko\\") + kLauncherName) != std::string::npos;
 }
 
+// The mouse messages a tooltip acts on: a move shows a control's tip after
+// the delay, a press or release hides it.
+bool IsToolTipMouseMessage(UINT message) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // "-search" as the first argument of a copy inside the launcher's folder: a
 // build without any window.
 bool UnattendedStart(bool integratedInstall, const std::vector<std::string>& args) {
@@ -98,14 +115,19 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   if (const std::string folder = ProgramFolderOf(options_);
       !UnattendedStart(InLauncherFolder(folder), options_.args)) {
     ListPreloader.start(folder + "data");
-    // The shell makes its system image lists at their first use, which
-    // takes a good part of a start; they are asked for here on a thread of
-    // their own, and FormCreate (its step 5) then gets the same lists at once.
-    ShellImagesWarmUp = std::jthread([root = folder.substr(0, 3)] {
+    // The shell makes its system image lists at their first use, and sets
+    // up its folder names at the first look at a path's attributes; both
+    // take a good part of a start. They are done here on a thread of their
+    // own, and FormCreate (its steps 5 and 6) then gets the same lists and
+    // the program folder's icon at once.
+    ShellImagesWarmUp = std::jthread([folder] {
       const win::ComInitGuard com;
+      const std::string root = folder.substr(0, 3);
       SHFILEINFOA info{};
       SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
       SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+      SHGetFileInfoA(folder.c_str(), 0, &info, sizeof info,
+                     SHGFI_SYSICONINDEX | SHGFI_ATTRIBUTES | SHGFI_TYPENAME);
     });
   }
 
@@ -323,9 +345,10 @@ void TVemkoSearcher::FormShow() {
   // 2. The send-to submenu.
   SendToMenuBuild();
   // 3. The filter panel starts hidden, whatever it was at the last close.
+  // It is made hidden, so at the first showing the layout already fits and
+  // is not done again (each pass moves and repaints the list).
   SendMessageA(SpeedButton2, BM_SETCHECK, BST_UNCHECKED, 0);
-  ShowWindow(Panel5, SW_HIDE);
-  LayoutControls();
+  if (ShowWindow(Panel5, SW_HIDE)) LayoutControls();
   // 4. The 500 ms watch.
   EnableTimer(Timer2, 500, true);
 }
@@ -498,11 +521,19 @@ std::string TVemkoSearcher::StatusText(int panel) const {
 
 LRESULT CALLBACK TVemkoSearcher::HintHookProc(int code, WPARAM wp, LPARAM lp) {
   if (code == HC_ACTION && wp == PM_REMOVE && g_hintWindow) {
-    const MSG* msg = reinterpret_cast<const MSG*>(lp);
-    if (msg->message == WM_MOUSEMOVE || msg->message == WM_NCMOUSEMOVE) {
+    MSG* msg = reinterpret_cast<MSG*>(lp);
+    const bool move = msg->message == WM_MOUSEMOVE || msg->message == WM_NCMOUSEMOVE;
+    const bool forTip = IsToolTipMouseMessage(msg->message);
+    if (move || forTip) {
       HWND main = g_hintWindow->hwnd_;
       if (msg->hwnd == main || IsChild(main, msg->hwnd)) {
-        g_hintWindow->ApplicationHint(g_hintWindow->HintOf(msg->hwnd));
+        if (move) g_hintWindow->ApplicationHint(g_hintWindow->HintOf(msg->hwnd));
+        // The tooltip learns of the mouse only from here (its tools do not
+        // subclass their controls); a move over a control without a tool
+        // tells it the mouse left the last one.
+        if (forTip && g_hintWindow->HintToolTip) {
+          SendMessageA(g_hintWindow->HintToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+        }
       }
     }
   }

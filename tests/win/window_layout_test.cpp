@@ -1,12 +1,13 @@
 // What a user sees of the main window's layout: the build's progress strip
 // shows uncovered and stops the build on a click, every control shows "_"
-// and descenders in its font, icon buttons carry tooltips, and a layout
-// change repaints what it moved.
+// and descenders in its font, icon buttons carry tooltips that show when
+// the mouse rests on them, and a layout change repaints what it moved.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,9 +92,7 @@ bool Inside(const RECT& inner, const RECT& outer) {
 
 class WindowLayoutTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    hook_ = test::RecordMessageBoxes(boxes_, IDNO);
-  }
+  void SetUp() override { hook_ = test::RecordMessageBoxes(boxes_, IDNO); }
 
   // A window over a small list whose names hold underscores and descenders.
   std::unique_ptr<TVemkoSearcher> Start(bool upmode) {
@@ -284,14 +283,78 @@ TEST_F(WindowLayoutTest, ControlsWithHintsCarryTheShortPartAsTooltip) {
         SendMessageA(w->HintToolTip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
     ASSERT_EQ(found, c.tip != nullptr);
     if (!found) continue;
-    EXPECT_TRUE(tool.uFlags & TTF_SUBCLASS);
     EXPECT_TRUE(tool.uFlags & TTF_IDISHWND);
+    // A tool that subclasses its control costs every message the control
+    // gets (each keystroke in Edit1); the window's message hook relays the
+    // mouse instead.
+    EXPECT_FALSE(tool.uFlags & TTF_SUBCLASS);
     SendMessageA(w->HintToolTip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::string(text), c.tip);
   }
   // The long part stays the status bar's.
   w->ApplicationHint(w->HintOf(w->HitListSpBtn));
   EXPECT_EQ(w->StatusText(1), "ピックアップリストのファイルを表示する");
+}
+
+TEST_F(WindowLayoutTest, HoveringAHintedControlShowsItsTip) {
+  auto w = Start(/*upmode=*/false);
+  ASSERT_NE(w->HintToolTip, nullptr);
+  // Controls on the main window, inside a panel and inside the frame of
+  // Panel2, and a move onto a control without a tip, which takes the tip away.
+  struct Case {
+    const char* name;
+    HWND control;
+    const char* tip;  // nullptr: no tip shows
+  };
+  const Case cases[] = {
+      {"SpeedButton3", w->SpeedButton3, "再検索"},
+      {"Edit1", w->Edit1, "複数は半角スラッシュ(/)で区切る"},
+      {"CheckBox3 in Panel2", w->CheckBox3, "システム属性"},
+      {"Label1 (no hint)", w->Label1, nullptr},
+      {"HitListSpBtn", w->HitListSpBtn, "ピックアップ"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The pointer rests on the control, and the control gets the move the
+    // system would post for it; the window's message loop takes it.
+    RECT rc;
+    GetWindowRect(c.control, &rc);
+    const POINT centre{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    SetCursorPos(centre.x, centre.y);
+    POINT client = centre;
+    ScreenToClient(c.control, &client);
+    PostMessageA(c.control, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    char text[1024] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    auto shows = [&] {
+      text[0] = '\0';
+      return IsWindowVisible(w->HintToolTip) &&
+             SendMessageA(w->HintToolTip, TTM_GETCURRENTTOOLA, 0,
+                          reinterpret_cast<LPARAM>(&tool)) != 0 &&
+             tool.uId == reinterpret_cast<UINT_PTR>(c.control);
+    };
+    bool shown = false;
+    // The tip comes after the tooltip's initial delay: a tip that should
+    // come is waited for a generous while, one that should not for three
+    // times that delay.
+    const int delayMs =
+        static_cast<int>(SendMessageA(w->HintToolTip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    const int rounds = c.tip ? 500 : std::max(3 * delayMs / 10, 30);
+    for (int i = 0; i < rounds && !shown; ++i) {
+      test::Pump();
+      shown = shows();
+      if (!shown) Sleep(10);
+    }
+    if (c.tip) {
+      ASSERT_TRUE(shown);
+      EXPECT_EQ(std::string(text), c.tip);
+    } else {
+      EXPECT_FALSE(shown);
+      EXPECT_FALSE(IsWindowVisible(w->HintToolTip));
+    }
+  }
 }
 
 TEST_F(WindowLayoutTest, LayoutChangesRepaintTheListAndItsHeader) {
