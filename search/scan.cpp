@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "searchlist/find_byte.h"
 #include "searchlist/mbcs.h"
 
 namespace filvex {
@@ -43,7 +44,7 @@ int ByteCommonness(unsigned char c) {
 // buffer. A fragment of two or more bytes is looked for 16 start positions at
 // a time by its two rarest bytes (SSE2 compares of both at their offsets),
 // and only positions where both agree are compared in full; one byte is
-// found with memchr. Both keep false candidates rare, which is what makes a
+// found with FindByte. Both keep false candidates rare, which is what makes a
 // scan of a million names take about a millisecond.
 class Finder {
  public:
@@ -85,9 +86,10 @@ class Finder {
   __attribute__((noinline)) bool findInBlock(size_t s, size_t end, size_t* at) const {
     const char* base = hay_.data();
     if (needle_.size() == 1) {
-      const void* hit = std::memchr(base + s, needle_[0], end - s);
+      // Not memchr: the Windows build's memchr is a byte loop under Wine.
+      const char* hit = FindByte(base + s, needle_[0], end - s);
       if (!hit) return false;
-      *at = static_cast<size_t>(static_cast<const char*>(hit) - base);
+      *at = static_cast<size_t>(hit - base);
       return true;
     }
     const char b1 = needle_[rare1_], b2 = needle_[rare2_];

@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "searchlist/find_byte.h"
 #include "searchlist/mbcs.h"
 
 namespace filvex {
@@ -571,8 +572,7 @@ size_t FileLines::nameLength(size_t i) const {
   }
   const char* at = lower_.data() + e.off;
   // Every name in lower_ ends with its "\n".
-  return static_cast<size_t>(
-      static_cast<const char*>(std::memchr(at, '\n', lower_.size() - entries_[i].off)) - at);
+  return static_cast<size_t>(FindByte(at, '\n', lower_.size() - entries_[i].off) - at);
 }
 
 std::string_view FileLines::name(size_t i) const {
