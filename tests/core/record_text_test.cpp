@@ -130,5 +130,26 @@ TEST(RecordText, ReleasedRecordsLeaveSharedTextsIntact) {
   ReleaseHitRecords(hits);  // an empty list, again
 }
 
+// Freed blocks are kept for later searches: a block goes back only when its
+// last text is gone, so texts kept from one search read the same after many
+// later searches have written and freed theirs.
+TEST(RecordText, TextsKeptFromOneSearchSurviveTheBlocksOfLaterOnes) {
+  std::vector<RecordText> kept;
+  for (int search = 0; search < 6; ++search) {
+    HitList hits;
+    RecordTextWriter w;
+    for (int k = 0; k < 3000; ++k) {
+      HitRecord& r = hits.emplace_back();
+      const std::string name = std::to_string(search) + "_" + std::to_string(k);
+      w.write("E:\\S", "\\", name, name.size(), &r.Path, &r.Name);
+      if (k % 1000 == 999) kept.push_back(r.Name);  // one text in every few blocks
+    }
+    ReleaseHitRecords(hits);
+  }
+  ASSERT_EQ(kept.size(), 18u);
+  for (size_t i = 0; i < kept.size(); ++i)
+    EXPECT_EQ(kept[i], std::to_string(i / 3) + "_" + std::to_string(i % 3 * 1000 + 999));
+}
+
 }  // namespace
 }  // namespace filvex
