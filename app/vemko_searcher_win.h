@@ -257,6 +257,9 @@ class TVemkoSearcher {
   // one (a worker's call that the wait serves) is left to the StartSearch
   // that waits, which reads the panel afterwards anyway. UI thread only.
   int SearchStopDepth = 0;
+  // The list's resume that SearchDone leaves for after the hand-over (see
+  // there); reset by the next search's start, which takes the list over.
+  std::shared_ptr<bool> PendingListResume;
 
   // ---- results view (results/result_view_win.cpp) -----------------------
   // Every WM_NOTIFY of ListView1 and its header; true when handled.

@@ -64,7 +64,12 @@ void CopyCellText(const std::string& text, char* out, int size) {
 
 // ListView1Data: one row's cell, image and states, as the list view asks.
 void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
-  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) return;
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) {
+    // A row the hit list does not hold (asked for by another program, or
+    // while the rows are replaced): blank, never another row's text.
+    if (item.mask & LVIF_TEXT) CopyCellText({}, item.pszText, item.cchTextMax);
+    return;
+  }
   const HitRecord& r = w.HitList[static_cast<size_t>(item.iItem)];
   if (item.mask & LVIF_TEXT) {
     const RowOptions options{w.Settings.sizekb, w.Settings.chk};

@@ -6,9 +6,9 @@
 // kept between searches, as making one costs a keystroke about 3 ms under
 // Wine.
 // StartSearch reads the panel's values before the worker starts; the worker
-// scans the live set into a hit list of its own, and its end handler
-// SearchDone, run on the user-interface thread by the worker's one call
-// there, takes that list over and shows it. The window's HitList is therefore
+// scans the live set into a hit list of its own and puts it in the default
+// order, and its end handler SearchDone, run on the user-interface thread by
+// the worker's one call there, takes that list over and shows it. The window's HitList is therefore
 // never written by the worker, and the result list can answer any request at
 // any time without a lock. The worker reads
 // the live set without a lock: whatever changes the live set stops the
@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -139,6 +140,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // per keystroke instead of one for the emptied list and one for the hits.
   StopSearch();
   SetMouseCursor(IDC_WAIT);
+  PendingListResume.reset();  // the list is this search's now
   SuspendListUpdates(ListView1);
   ClearHitList();
   TotalMatches = 0;
@@ -209,16 +211,24 @@ void TVemkoSearcher::RunSearch(SearchRun& run) {
   // limit (no reallocation while it fills), polling SearchStopFlag before
   // every entry. It touches no window: SearchDone shows what it found.
   run.hits.reserve(static_cast<size_t>(std::max(run.query.hitLimit, 0)));
+  std::exception_ptr failure;
   try {
     if (ScanFault()) ScanFault()();
     run.result = ScanSearchList(LiveList, run.query, run.hits, &SearchStopFlag, run.icons);
   } catch (...) {
-    // The hits found until then are still shown; the cursor stays. The user
-    // is told, once the worker has ended, that the list may be short.
+    // The hits found until then are still shown; the cursor stays.
+    failure = std::current_exception();
     run.result.TotalMatches = run.hits.size();
-    win::PostError(hwnd_,
-                   "検索中にエラーが発生しました: " + win::FailureText(std::current_exception()));
-    throw;
+  }
+  // Room trimmed and the default order (folders first, names) here, where
+  // it costs the window nothing: the hits are the run's own until SearchDone
+  // takes them over, and a stopped scan's hits are shown too.
+  run.hits.shrink_to_fit();
+  SortHitList(run.hits, kColumnName, /*ascending=*/true);
+  if (failure) {
+    // The user is told, once the worker has ended, that the list may be short.
+    win::PostError(hwnd_, "検索中にエラーが発生しました: " + win::FailureText(failure));
+    std::rethrow_exception(failure);
   }
   run.completed = true;
 }
@@ -230,19 +240,11 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
   TotalMatches = static_cast<int>(run.result.TotalMatches);
   WithinLimit = run.result.WithinLimit;
   if (run.completed) SetMouseCursor(IDC_ARROW);
-  // The row count, and at once the hit count in the caption and the status
-  // bar: the count is what the user waits for, and it does not depend on the
-  // order. Everything after it costs time the count need not wait for: the
-  // sort, and the resumed list, which lays out its scroll bars anew (a
-  // change of its frame, tens of milliseconds under Wine) before the one
-  // repaint that shows rows and captions together.
+  // The row count in one step with the hits (the list never has rows
+  // without records), and at once the hit count in the caption and the
+  // status bar.
   ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
   ShowHitCount(*this);
-  // Room trimmed, the default order (folders first, names), painting again
-  // (suspended by StartSearch).
-  HitList.shrink_to_fit();
-  SortHitList(HitList, kColumnName, /*ascending=*/true);
-  ResumeListUpdates(ListView1);
   EnableWindow(SpeedButton4, HitList.empty());
   SearchStopFlag.store(1);
   // 7. The sort arrow back on the name column, ascending (report view only;
@@ -253,6 +255,24 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
     SortAscending = 1;
     SortColumn = kColumnName;
     SetSortImage(*this, kColumnName, 1);
+  }
+  // Painting again (suspended by StartSearch) once this call has returned:
+  // the resumed list lays out its scroll bars anew when the rows come or go
+  // (a change of its frame, 10-20 ms under Wine) before its repaint, and
+  // until this call returns the worker and every other thread that sends to
+  // this window wait, for a count that is already shown. A posted call runs
+  // after the sent ones and before input and painting, so nothing is seen
+  // in between. A search started meanwhile resets the token and resumes the
+  // list itself; the call holds the list's handle, not the window, as it may
+  // run after the window is gone.
+  auto token = std::make_shared<bool>(true);
+  PendingListResume = token;
+  const HWND list = ListView1;
+  if (!win::PostToUiThread([list, pending = std::weak_ptr<bool>(token)] {
+        if (pending.lock() && IsWindow(list)) ResumeListUpdates(list);
+      })) {
+    PendingListResume.reset();
+    ResumeListUpdates(ListView1);
   }
 }
 

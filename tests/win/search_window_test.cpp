@@ -16,6 +16,7 @@
 #include "app/vemko_searcher_win.h"
 #include "bench/synthetic_list.h"
 #include "platform/message_box.h"
+#include "platform/ui_call.h"
 #include "platform/window_text.h"
 #include "results/result_view_win.h"
 #include "results/row_text.h"
@@ -920,6 +921,60 @@ TEST_F(SearchWindowTest, SearchStartRepaintsHeaderOnlyForChangedCaption) {
     ASSERT_TRUE(test::WaitForSearch(*w));
     EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 1 ]");
   }
+}
+
+// The list paints again only once a search's hand-over has returned, and
+// only while that search is the one shown: a search started before keeps the
+// list to itself (its emptied rows are never painted), a row asked for past
+// the hit list is blank, and no row selected before a search is selected
+// among its hits.
+TEST_F(SearchWindowTest, ListResumesAfterHandOverOnlyForTheShownSearch) {
+  auto w = StartStandard();
+  Type(*w, "txt");
+  ASSERT_GT(RowCount(w->ListView1), 2);
+  ListView_SetItemState(w->ListView1, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
+
+  // The hand-over alone (a wait that serves only sent calls): the count is
+  // shown, the list still waits for its posted resume.
+  SetWindowTextA(w->Edit1, "readme");
+  ASSERT_TRUE(w->SearchThread);
+  ASSERT_TRUE(win::WaitServingUiCalls(w->SearchThread->Handle(), 10000));
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 3 ]");
+  EXPECT_EQ(RowCount(w->ListView1), 3);
+  EXPECT_TRUE(ListUpdatesSuspended(w->ListView1));
+
+  // The next search starts before that resume runs, and its scan is held.
+  win::UniqueHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE event = release.get();
+  SetScanFaultForTests([event] { WaitForSingleObject(event, 10000); });
+  SetWindowTextA(w->Edit1, "core");
+  test::Pump();
+  EXPECT_TRUE(ListUpdatesSuspended(w->ListView1));
+  EXPECT_EQ(RowCount(w->ListView1), 0);
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前");
+
+  // A row the hit list does not hold, asked for all the same.
+  char text[32] = "stale";
+  NMLVDISPINFOA ask{};
+  ask.hdr.hwndFrom = w->ListView1;
+  ask.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(w->ListView1));
+  ask.hdr.code = LVN_GETDISPINFOA;
+  ask.item.mask = LVIF_TEXT;
+  ask.item.iItem = 3;
+  ask.item.pszText = text;
+  ask.item.cchTextMax = sizeof text;
+  SendMessageA(w->Handle(), WM_NOTIFY, ask.hdr.idFrom, reinterpret_cast<LPARAM>(&ask));
+  EXPECT_STREQ(text, "");
+
+  SetEvent(event);
+  ASSERT_TRUE(test::WaitForSearch(*w));
+  SetScanFaultForTests(nullptr);
+  EXPECT_FALSE(ListUpdatesSuspended(w->ListView1));
+  EXPECT_EQ(ShownColumn(w->ListView1, kColumnName), std::vector<std::string>{"core.txt"});
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 1 ]");
+  EXPECT_EQ(ListView_GetSelectedCount(w->ListView1), 0u);
+  EXPECT_EQ(ListView_GetNextItem(w->ListView1, -1, LVNI_FOCUSED), -1);
 }
 
 TEST_F(SearchWindowTest, KeystrokesDuringScanLeaveOnlyLastQueryHits) {
