@@ -135,19 +135,18 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
   if (SearchStopDepth > 0) return;
   if (ListMaintenanceRunning) return;  // the live set is being changed
-  // 2-4. Stop what runs, empty the list. The list stays unpainted from here
-  // until the hits (or, for no search, the empty list) are shown: one repaint
-  // per keystroke instead of one for the emptied list and one for the hits.
+  // 2-4. Stop what runs. The rows shown stay, with their records, until the
+  // worker's hits replace both in one step (SearchDone), or until no search
+  // empties them (below): the list is painted once per keystroke, and its
+  // row count changes only when the number of rows does. Emptying it here
+  // would take the scroll bar away and bring it back at every keystroke
+  // that finds a page of rows, and suspending its painting instead costs
+  // as much when it is resumed (each is 10-20 ms under Wine).
   StopSearch();
   SetMouseCursor(IDC_WAIT);
-  PendingListResume.reset();  // the list is this search's now
-  SuspendListUpdates(ListView1);
-  ClearHitList();
-  TotalMatches = 0;
-  WithinLimit = true;
   // 5. The worker reserves its own hit list for the limit (see RunSearch).
   // 6-7. Running from here; the mode follows the trigger's group. The colours
-  // are set only when the mode changes them (the resumed list repaints).
+  // are set only when the mode changes them (the list repaints).
   SearchStopFlag.store(0);
   SearchMode = SettleMode(SearchMode, modeTag >= 0 ? modeTag : TagOf(trigger));
   const COLORREF background = ModeBackgroundColor(SearchMode);
@@ -162,9 +161,11 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // The caption loses the count of the hits that were just emptied away.
   const bool buildFills = BuildFillsLiveList(*this);
   if (GetWindowTextLengthA(Edit1) == 0 || buildFills) {
+    ClearHitList();
+    TotalMatches = 0;
+    WithinLimit = true;
     SetListColumnCaption(kColumnName, std::string(kNameCaption));
     SearchStopFlag.store(1);
-    ResumeListUpdates(ListView1);
     SetMouseCursor(IDC_ARROW);
     SetStatusText(0, "");
     return;
@@ -172,9 +173,14 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 9. The window's side of the run's start and the panel's values, here on
   // the user-interface thread before the worker exists: the worker needs no
   // call back to this thread until its end (SearchDone), which is the one
-  // hand-over of a search. The list stays suspended until SearchDone.
+  // hand-over of a search. The caption loses its count at once, but its
+  // repaint is left to SearchDone's count: painting the header costs about
+  // 10 ms under Wine, which the hand-over would wait for.
   auto run = std::make_shared<SearchRun>();
+  const HWND header = ListView_GetHeader(ListView1);
+  const bool headerPainted = header && !GetUpdateRect(header, nullptr, FALSE);
   SetListColumnCaption(kColumnName, std::string(kNameCaption));
+  if (headerPainted) ValidateRect(header, nullptr);
   SetStatusText(0, "");
   EnableWindow(SpeedButton4, FALSE);
   EnableWindow(CheckBox6, TRUE);
@@ -188,8 +194,9 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
       [this, run] { RunSearch(*run); }, [this, run] { SearchDone(*run); }, &SearchSlot);
   if (!SearchThread->Start()) {
     SearchThread.reset();
+    ClearHitList();
+    InvalidateRect(header, nullptr, TRUE);
     SearchStopFlag.store(1);
-    ResumeListUpdates(ListView1);
     SetMouseCursor(IDC_ARROW);
   }
 }
@@ -235,15 +242,17 @@ void TVemkoSearcher::RunSearch(SearchRun& run) {
 
 void TVemkoSearcher::SearchDone(SearchRun& run) {
   // The hand-over of the worker's hits, and the cursor back to normal after a
-  // scan that returned.
+  // scan that returned. The rows shown until now are replaced in one step:
+  // their selection and focus first (they would pick other records), then
+  // records and row count together, so that no row ever lies past the
+  // records. The count is what the user waits for: nothing slower runs on
+  // this thread before it is in the caption.
+  ClearRowSelection();
   HitList = std::move(run.hits);
   TotalMatches = static_cast<int>(run.result.TotalMatches);
   WithinLimit = run.result.WithinLimit;
   if (run.completed) SetMouseCursor(IDC_ARROW);
-  // The row count in one step with the hits (the list never has rows
-  // without records), and at once the hit count in the caption and the
-  // status bar.
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
+  ShowNewRows(*this);
   ShowHitCount(*this);
   EnableWindow(SpeedButton4, HitList.empty());
   SearchStopFlag.store(1);
@@ -255,24 +264,6 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
     SortAscending = 1;
     SortColumn = kColumnName;
     SetSortImage(*this, kColumnName, 1);
-  }
-  // Painting again (suspended by StartSearch) once this call has returned:
-  // the resumed list lays out its scroll bars anew when the rows come or go
-  // (a change of its frame, 10-20 ms under Wine) before its repaint, and
-  // until this call returns the worker and every other thread that sends to
-  // this window wait, for a count that is already shown. A posted call runs
-  // after the sent ones and before input and painting, so nothing is seen
-  // in between. A search started meanwhile resets the token and resumes the
-  // list itself; the call holds the list's handle, not the window, as it may
-  // run after the window is gone.
-  auto token = std::make_shared<bool>(true);
-  PendingListResume = token;
-  const HWND list = ListView1;
-  if (!win::PostToUiThread([list, pending = std::weak_ptr<bool>(token)] {
-        if (pending.lock() && IsWindow(list)) ResumeListUpdates(list);
-      })) {
-    PendingListResume.reset();
-    ResumeListUpdates(ListView1);
   }
 }
 
