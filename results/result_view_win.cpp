@@ -138,7 +138,11 @@ bool IsReportView(HWND listView) {
 
 void ShowNewRows(TVemkoSearcher& w) {
   const int rows = static_cast<int>(w.HitList.size());
-  ListView_SetItemCountEx(w.ListView1, rows, 0);
+  // Setting the count lays out the scroll bars and draws them again, even
+  // for the count the list has (about 10 ms under Wine): an owner-data list
+  // keeps nothing of its rows but their states, cleared by the caller, so
+  // the same count needs only the repaint below.
+  if (ListView_GetItemCount(w.ListView1) != rows) ListView_SetItemCountEx(w.ListView1, rows, 0);
   // An unchanged count keeps the scroll position of the rows replaced.
   if (rows > 0 && (ListView_GetTopIndex(w.ListView1) > 0 || !IsReportView(w.ListView1))) {
     ListView_EnsureVisible(w.ListView1, 0, /*partialOK=*/FALSE);

@@ -973,10 +973,10 @@ TEST_F(SearchWindowTest, RowsKeepTheirRecordsUntilTheHitsReplaceThem) {
   EXPECT_FALSE(IsWindowVisible(w->SpeedButton1));
 }
 
-// A search that finds as many rows as were shown leaves the list's frame
-// alone (no scroll bar taken away and brought back, no suspended painting
-// to resume) and shows its hits from the first row, wherever the list was
-// scrolled to.
+// A search that finds as many rows as were shown leaves the list's frame and
+// scroll bars alone (no scroll bar taken away and brought back, no row count
+// set again, no suspended painting to resume) and shows its hits from the
+// first row, wherever the list was scrolled to.
 TEST_F(SearchWindowTest, SameRowCountKeepsFrameAndShowsHitsFromTop) {
   std::vector<FileSpec> files;
   for (int i = 0; i < 200; ++i) files.push_back({0, "f" + std::to_string(1000 + i) + ".txt"});
@@ -990,10 +990,12 @@ TEST_F(SearchWindowTest, SameRowCountKeepsFrameAndShowsHitsFromTop) {
 
   static int frameChanges = 0;
   static int redrawSwitches = 0;
+  static int countsSet = 0;
   const SUBCLASSPROC count = [](HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                 DWORD_PTR) -> LRESULT {
     if (msg == WM_NCCALCSIZE) ++frameChanges;
     if (msg == WM_SETREDRAW) ++redrawSwitches;
+    if (msg == LVM_SETITEMCOUNT) ++countsSet;
     return DefSubclassProc(wnd, msg, wp, lp);
   };
   ASSERT_TRUE(SetWindowSubclass(w->ListView1, count, 1, 0));
@@ -1001,6 +1003,7 @@ TEST_F(SearchWindowTest, SameRowCountKeepsFrameAndShowsHitsFromTop) {
   RemoveWindowSubclass(w->ListView1, count, 1);
   EXPECT_EQ(frameChanges, 0);
   EXPECT_EQ(redrawSwitches, 0);
+  EXPECT_EQ(countsSet, 0);
   EXPECT_EQ(RowCount(w->ListView1), 200);
   EXPECT_EQ(ListView_GetTopIndex(w->ListView1), 0);
   EXPECT_EQ(test::CellText(w->ListView1, 0, kColumnName), "f1000.txt");
