@@ -309,7 +309,9 @@ void TVemkoSearcher::ClearHitList() {
   // its painting around it would only add the cost of the resume, which
   // lays out the list again (about 10 ms under Wine).
   ResultList(*this);
-  ListView_SetItemCountEx(ListView1, 0, 0);
+  // An empty list stays as painted: setting the count it has would only
+  // draw its scroll bars again.
+  if (ListView_GetItemCount(ListView1) != 0) ListView_SetItemCountEx(ListView1, 0, 0);
   HitList = filvex::HitList();  // the records and their room
   PlaceOpenFolderButton(-1);
 }

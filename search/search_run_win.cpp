@@ -144,6 +144,10 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // as much when it is resumed (each is 10-20 ms under Wine).
   StopSearch();
   SetMouseCursor(IDC_WAIT);
+  // Rows of another kind (a folder's entries, the drive list, the pickup
+  // list) go at once: until the hits come, commands would take them for
+  // search hits.
+  if (!ShowsSearchHits) ClearHitList();
   // 5. The worker reserves its own hit list for the limit (see RunSearch).
   // 6-7. Running from here; the mode follows the trigger's group. The colours
   // are set only when the mode changes them (the list repaints).

@@ -971,6 +971,20 @@ TEST_F(SearchWindowTest, RowsKeepTheirRecordsUntilTheHitsReplaceThem) {
   EXPECT_EQ(ListView_GetSelectedCount(w->ListView1), 0u);
   EXPECT_EQ(ListView_GetNextItem(w->ListView1, -1, LVNI_FOCUSED), -1);
   EXPECT_FALSE(IsWindowVisible(w->SpeedButton1));
+
+  // Rows that are not search hits (a folder's entries) go at the start.
+  w->OpenFolderView(data_);
+  ASSERT_GT(RowCount(w->ListView1), 0);
+  ResetEvent(event);
+  SetScanFaultForTests([event] { WaitForSingleObject(event, 10000); });
+  SetWindowTextA(w->Edit1, "readme");
+  test::Pump();
+  EXPECT_EQ(RowCount(w->ListView1), 0);
+  EXPECT_TRUE(w->HitList.empty());
+  SetEvent(event);
+  ASSERT_TRUE(test::WaitForSearch(*w));
+  SetScanFaultForTests(nullptr);
+  EXPECT_EQ(RowCount(w->ListView1), 3);
 }
 
 // A search that finds as many rows as were shown leaves the list's frame and
