@@ -8,9 +8,9 @@
 // StartSearch reads the panel's values before the worker starts; the worker
 // scans the live set into a hit list of its own and puts it in the default
 // order, and its end handler SearchDone, run on the user-interface thread by
-// the worker's one call there, takes that list over and shows it. The window's HitList is therefore
-// never written by the worker, and the result list can answer any request at
-// any time without a lock. The worker reads
+// the worker's one call there, takes that list over and shows it. The
+// window's HitList is therefore never written by the worker, and the result
+// list can answer any request at any time without a lock. The worker reads
 // the live set without a lock: whatever changes the live set stops the
 // search first, and no scan starts while a build fills the live set itself.
 #include "search/search_run_win.h"
@@ -199,7 +199,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   if (!SearchThread->Start()) {
     SearchThread.reset();
     ClearHitList();
-    InvalidateRect(header, nullptr, TRUE);
+    if (header) InvalidateRect(header, nullptr, TRUE);
     SearchStopFlag.store(1);
     SetMouseCursor(IDC_ARROW);
   }

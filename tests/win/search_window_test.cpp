@@ -479,6 +479,17 @@ TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
   Click(w->SpeedButton5);
   EXPECT_TRUE(IsReportView(w->ListView1));
   EXPECT_EQ(SortImageOf(*w, 1), 23 + w->SortAscending);
+
+  // A new caption keeps the column's arrow (the date column's caption
+  // follows the date kind).
+  ClickColumn(*w, kColumnDate);
+  const int arrow = SortImageOf(*w, kColumnDate);
+  ASSERT_NE(arrow, -1);
+  const std::string caption = w->ListColumnCaption(kColumnDate);
+  SendMessageA(w->ComboBox1, CB_SETCURSEL, 1 - win::SelectedIndex(w->ComboBox1), 0);
+  w->ComboBox1Change();
+  EXPECT_NE(w->ListColumnCaption(kColumnDate), caption);
+  EXPECT_EQ(SortImageOf(*w, kColumnDate), arrow);
 }
 
 TEST_F(SearchWindowTest, IncrementalToggleUpTypingStartsNothing) {
