@@ -777,10 +777,14 @@ void TVemkoSearcher::SetListColumnCaption(int column, const std::string& caption
   // Setting a caption repaints the whole header, also when the text stays:
   // every search sets "名前" at its start, mostly over "名前" already.
   if (ListColumnCaption(column) == caption) return;
-  LVCOLUMNA col{};
-  col.mask = LVCF_TEXT;
-  col.pszText = const_cast<char*>(caption.c_str());
-  SendMessageA(ListView1, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
+  // The text alone, on the header: the list view's column call sets the
+  // header's format too, which drops the sort arrow of the column, and
+  // putting it back costs the header a second layout and repaint.
+  HDITEMA item{};
+  item.mask = HDI_TEXT;
+  item.pszText = const_cast<char*>(caption.c_str());
+  SendMessageA(ListView_GetHeader(ListView1), HDM_SETITEMA, column,
+               reinterpret_cast<LPARAM>(&item));
 }
 
 std::string TVemkoSearcher::ListColumnCaption(int column) const {

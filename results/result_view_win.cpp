@@ -64,7 +64,12 @@ void CopyCellText(const std::string& text, char* out, int size) {
 
 // ListView1Data: one row's cell, image and states, as the list view asks.
 void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
-  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) return;
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) {
+    // A row the hit list does not hold (asked for by another program, or
+    // while the rows are replaced): blank, never another row's text.
+    if (item.mask & LVIF_TEXT) CopyCellText({}, item.pszText, item.cchTextMax);
+    return;
+  }
   const HitRecord& r = w.HitList[static_cast<size_t>(item.iItem)];
   if (item.mask & LVIF_TEXT) {
     const RowOptions options{w.Settings.sizekb, w.Settings.chk};
@@ -129,6 +134,20 @@ bool ListUpdatesSuspended(HWND listView) {
 
 bool IsReportView(HWND listView) {
   return (GetWindowLongPtrA(listView, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
+}
+
+void ShowNewRows(TVemkoSearcher& w) {
+  const int rows = static_cast<int>(w.HitList.size());
+  // Setting the count lays out the scroll bars and draws them again, even
+  // for the count the list has (about 10 ms under Wine): an owner-data list
+  // keeps nothing of its rows but their states, cleared by the caller, so
+  // the same count needs only the repaint below.
+  if (ListView_GetItemCount(w.ListView1) != rows) ListView_SetItemCountEx(w.ListView1, rows, 0);
+  // An unchanged count keeps the scroll position of the rows replaced.
+  if (rows > 0 && (ListView_GetTopIndex(w.ListView1) > 0 || !IsReportView(w.ListView1))) {
+    ListView_EnsureVisible(w.ListView1, 0, /*partialOK=*/FALSE);
+  }
+  InvalidateRect(w.ListView1, nullptr, TRUE);
 }
 
 void ShowHitCount(TVemkoSearcher& w) {
@@ -286,14 +305,27 @@ bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
 
 void TVemkoSearcher::ClearHitList() {
   // Row count first, then the records: the list view never asks for a row
-  // whose record is gone.
+  // whose record is gone. The count change repaints the list; suspending
+  // its painting around it would only add the cost of the resume, which
+  // lays out the list again (about 10 ms under Wine).
   ResultList(*this);
-  const bool wasSuspended = ListUpdatesSuspended(ListView1);
-  SuspendListUpdates(ListView1);
-  ListView_SetItemCountEx(ListView1, 0, 0);
+  // An empty list stays as painted: setting the count it has would only
+  // draw its scroll bars again.
+  if (ListView_GetItemCount(ListView1) != 0) ListView_SetItemCountEx(ListView1, 0, 0);
   filvex::ReleaseHitRecords(HitList);  // the records and their room
   PlaceOpenFolderButton(-1);
-  if (!wasSuspended) ResumeListUpdates(ListView1);
+}
+
+void TVemkoSearcher::ClearRowSelection() {
+  if (ListView_GetSelectedCount(ListView1) > 0 ||
+      ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED) >= 0) {
+    const bool suppressed = SuppressSelectEvents;
+    SuppressSelectEvents = true;
+    ListView_SetItemState(ListView1, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    SuppressSelectEvents = suppressed;
+  }
+  ListView_SetSelectionMark(ListView1, -1);
+  PlaceOpenFolderButton(-1);
 }
 
 void TVemkoSearcher::PlaceOpenFolderButton(int row) {

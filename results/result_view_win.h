@@ -21,6 +21,11 @@ bool ListUpdatesSuspended(HWND listView);
 // True while the list shows the report view (columns and header).
 bool IsReportView(HWND listView);
 
+// Shows a hit list that replaced the rows shown: the row count set in one
+// step (the scroll bars change only when the number of rows needs it), the
+// first row at the top, every row painted anew.
+void ShowNewRows(TVemkoSearcher& w);
+
 // Caption of result column 0 and status panel 0 from the hit list, the
 // refused matches included ("名前  [ 500 < 12,345 ]", "500").
 void ShowHitCount(TVemkoSearcher& w);

@@ -6,11 +6,11 @@
 // kept between searches, as making one costs a keystroke about 3 ms under
 // Wine.
 // StartSearch reads the panel's values before the worker starts; the worker
-// scans the live set into a hit list of its own, and its end handler
-// SearchDone, run on the user-interface thread by the worker's one call
-// there, takes that list over and shows it. The window's HitList is therefore
-// never written by the worker, and the result list can answer any request at
-// any time without a lock. The worker reads
+// scans the live set into a hit list of its own and puts it in the default
+// order, and its end handler SearchDone, run on the user-interface thread by
+// the worker's one call there, takes that list over and shows it. The
+// window's HitList is therefore never written by the worker, and the result
+// list can answer any request at any time without a lock. The worker reads
 // the live set without a lock: whatever changes the live set stops the
 // search first, and no scan starts while a build fills the live set itself.
 #include "search/search_run_win.h"
@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -134,18 +135,22 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
   if (SearchStopDepth > 0) return;
   if (ListMaintenanceRunning) return;  // the live set is being changed
-  // 2-4. Stop what runs, empty the list. The list stays unpainted from here
-  // until the hits (or, for no search, the empty list) are shown: one repaint
-  // per keystroke instead of one for the emptied list and one for the hits.
+  // 2-4. Stop what runs. The rows shown stay, with their records, until the
+  // worker's hits replace both in one step (SearchDone), or until no search
+  // empties them (below): the list is painted once per keystroke, and its
+  // row count changes only when the number of rows does. Emptying it here
+  // would take the scroll bar away and bring it back at every keystroke
+  // that finds a page of rows, and suspending its painting instead costs
+  // as much when it is resumed (each is 10-20 ms under Wine).
   StopSearch();
   SetMouseCursor(IDC_WAIT);
-  SuspendListUpdates(ListView1);
-  ClearHitList();
-  TotalMatches = 0;
-  WithinLimit = true;
+  // Rows of another kind (a folder's entries, the drive list, the pickup
+  // list) go at once: until the hits come, commands would take them for
+  // search hits.
+  if (!ShowsSearchHits) ClearHitList();
   // 5. The worker reserves its own hit list for the limit (see RunSearch).
   // 6-7. Running from here; the mode follows the trigger's group. The colours
-  // are set only when the mode changes them (the resumed list repaints).
+  // are set only when the mode changes them (the list repaints).
   SearchStopFlag.store(0);
   SearchMode = SettleMode(SearchMode, modeTag >= 0 ? modeTag : TagOf(trigger));
   const COLORREF background = ModeBackgroundColor(SearchMode);
@@ -160,9 +165,11 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // The caption loses the count of the hits that were just emptied away.
   const bool buildFills = BuildFillsLiveList(*this);
   if (GetWindowTextLengthA(Edit1) == 0 || buildFills) {
+    ClearHitList();
+    TotalMatches = 0;
+    WithinLimit = true;
     SetListColumnCaption(kColumnName, std::string(kNameCaption));
     SearchStopFlag.store(1);
-    ResumeListUpdates(ListView1);
     SetMouseCursor(IDC_ARROW);
     SetStatusText(0, "");
     return;
@@ -170,9 +177,15 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 9. The window's side of the run's start and the panel's values, here on
   // the user-interface thread before the worker exists: the worker needs no
   // call back to this thread until its end (SearchDone), which is the one
-  // hand-over of a search. The list stays suspended until SearchDone.
+  // hand-over of a search. The caption loses its count at once, but its
+  // repaint is left to SearchDone's count: painting the header costs about
+  // 10 ms under Wine, which the hand-over would wait for.
   auto run = std::make_shared<SearchRun>();
+  const HWND header = ListView_GetHeader(ListView1);
+  const bool headerPainted = header && !GetUpdateRect(header, nullptr, FALSE);
+  CaptionOnScreen = headerPainted ? ListColumnCaption(kColumnName) : std::string();
   SetListColumnCaption(kColumnName, std::string(kNameCaption));
+  if (headerPainted) ValidateRect(header, nullptr);
   SetStatusText(0, "");
   EnableWindow(SpeedButton4, FALSE);
   EnableWindow(CheckBox6, TRUE);
@@ -186,8 +199,9 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
       [this, run] { RunSearch(*run); }, [this, run] { SearchDone(*run); }, &SearchSlot);
   if (!SearchThread->Start()) {
     SearchThread.reset();
+    ClearHitList();
+    if (header) InvalidateRect(header, nullptr, TRUE);
     SearchStopFlag.store(1);
-    ResumeListUpdates(ListView1);
     SetMouseCursor(IDC_ARROW);
   }
 }
@@ -209,40 +223,54 @@ void TVemkoSearcher::RunSearch(SearchRun& run) {
   // limit (no reallocation while it fills), polling SearchStopFlag before
   // every entry. It touches no window: SearchDone shows what it found.
   run.hits.reserve(static_cast<size_t>(std::max(run.query.hitLimit, 0)));
+  std::exception_ptr failure;
   try {
     if (ScanFault()) ScanFault()();
     run.result = ScanSearchList(LiveList, run.query, run.hits, &SearchStopFlag, run.icons);
   } catch (...) {
-    // The hits found until then are still shown; the cursor stays. The user
-    // is told, once the worker has ended, that the list may be short.
+    // The hits found until then are still shown; the cursor stays.
+    failure = std::current_exception();
     run.result.TotalMatches = run.hits.size();
-    win::PostError(hwnd_,
-                   "検索中にエラーが発生しました: " + win::FailureText(std::current_exception()));
-    throw;
+  }
+  // Room trimmed and the default order (folders first, names) here, where
+  // it costs the window nothing: the hits are the run's own until SearchDone
+  // takes them over, and a stopped scan's hits are shown too.
+  run.hits.shrink_to_fit();
+  SortHitList(run.hits, kColumnName, /*ascending=*/true);
+  if (failure) {
+    // The user is told, once the worker has ended, that the list may be short.
+    win::PostError(hwnd_, "検索中にエラーが発生しました: " + win::FailureText(failure));
+    std::rethrow_exception(failure);
   }
   run.completed = true;
 }
 
 void TVemkoSearcher::SearchDone(SearchRun& run) {
   // The hand-over of the worker's hits, and the cursor back to normal after a
-  // scan that returned.
+  // scan that returned. The rows shown until now are replaced in one step:
+  // their selection and focus first (they would pick other records), then
+  // records and row count together, so that no row ever lies past the
+  // records. The count is what the user waits for: nothing slower runs on
+  // this thread before it is in the caption.
+  ClearRowSelection();
   HitList = std::move(run.hits);
   TotalMatches = static_cast<int>(run.result.TotalMatches);
   WithinLimit = run.result.WithinLimit;
   if (run.completed) SetMouseCursor(IDC_ARROW);
-  // The row count, and at once the hit count in the caption and the status
-  // bar: the count is what the user waits for, and it does not depend on the
-  // order. Everything after it costs time the count need not wait for: the
-  // sort, and the resumed list, which lays out its scroll bars anew (a
-  // change of its frame, tens of milliseconds under Wine) before the one
-  // repaint that shows rows and captions together.
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
+  // The header keeps what it shows when its caption comes back to the text
+  // on screen (mostly "名前  [ 1,000 < 1,001 ]" again while typing) and the
+  // rows keep their number (the header's place and width stay): its repaint
+  // would cost about 10 ms under Wine for the same picture.
+  const HWND header = ListView_GetHeader(ListView1);
+  const bool headerAsShown = header && !CaptionOnScreen.empty() &&
+                             ListView_GetItemCount(ListView1) == static_cast<int>(HitList.size()) &&
+                             !GetUpdateRect(header, nullptr, FALSE);
+  ShowNewRows(*this);
   ShowHitCount(*this);
-  // Room trimmed, the default order (folders first, names), painting again
-  // (suspended by StartSearch).
-  HitList.shrink_to_fit();
-  SortHitList(HitList, kColumnName, /*ascending=*/true);
-  ResumeListUpdates(ListView1);
+  if (headerAsShown && ListColumnCaption(kColumnName) == CaptionOnScreen) {
+    ValidateRect(header, nullptr);
+  }
+  CaptionOnScreen.clear();
   EnableWindow(SpeedButton4, HitList.empty());
   SearchStopFlag.store(1);
   // 7. The sort arrow back on the name column, ascending (report view only;

@@ -16,6 +16,7 @@
 #include "app/vemko_searcher_win.h"
 #include "bench/synthetic_list.h"
 #include "platform/message_box.h"
+#include "platform/ui_call.h"
 #include "platform/window_text.h"
 #include "results/result_view_win.h"
 #include "results/row_text.h"
@@ -478,6 +479,17 @@ TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
   Click(w->SpeedButton5);
   EXPECT_TRUE(IsReportView(w->ListView1));
   EXPECT_EQ(SortImageOf(*w, 1), 23 + w->SortAscending);
+
+  // A new caption keeps the column's arrow (the date column's caption
+  // follows the date kind).
+  ClickColumn(*w, kColumnDate);
+  const int arrow = SortImageOf(*w, kColumnDate);
+  ASSERT_NE(arrow, -1);
+  const std::string caption = w->ListColumnCaption(kColumnDate);
+  SendMessageA(w->ComboBox1, CB_SETCURSEL, 1 - win::SelectedIndex(w->ComboBox1), 0);
+  w->ComboBox1Change();
+  EXPECT_NE(w->ListColumnCaption(kColumnDate), caption);
+  EXPECT_EQ(SortImageOf(*w, kColumnDate), arrow);
 }
 
 TEST_F(SearchWindowTest, IncrementalToggleUpTypingStartsNothing) {
@@ -897,29 +909,138 @@ TEST_F(SearchWindowTest, FullPageOfRowsBringsNoHorizontalScrollBar) {
 // A search that starts over the caption it would set anyway ("名前") leaves
 // the header unpainted: a keystroke does not wait for its repaint before the
 // hits can be handed over. A count that goes away is repainted.
-TEST_F(SearchWindowTest, SearchStartRepaintsHeaderOnlyForChangedCaption) {
+// The start of a search takes the count out of the caption without painting
+// the header, which the search's end paints with the new count; a repaint
+// that was pending before stays pending.
+TEST_F(SearchWindowTest, SearchStartLeavesHeaderPaintToItsEnd) {
   auto w = StartStandard();
   const HWND header = ListView_GetHeader(w->ListView1);
   struct Case {
     const char* before;  // typed and searched first
-    bool repainted;
+    bool pending;        // the header waits for a repaint already
   };
   const Case cases[] = {
       {"", false},
+      {"readme", false},
       {"readme", true},
-      {"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.before);
     Type(*w, c.before);
-    ValidateRect(header, nullptr);
+    if (c.pending) {
+      InvalidateRect(header, nullptr, TRUE);
+    } else {
+      ValidateRect(header, nullptr);
+    }
     // The change notice runs the start of the search; nothing is served
     // before the update region is read, so the search's end is not in it.
     SetWindowTextA(w->Edit1, "core");
-    EXPECT_EQ(GetUpdateRect(header, nullptr, FALSE) != FALSE, c.repainted);
+    EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前");
+    EXPECT_EQ(GetUpdateRect(header, nullptr, FALSE) != FALSE, c.pending);
     ASSERT_TRUE(test::WaitForSearch(*w));
     EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 1 ]");
   }
+}
+
+// While a scan runs, the rows shown keep their records: a row is never asked
+// past the hit list (one that is, is blank), and the hits replace rows and
+// records in one step, with no row selected or focused.
+TEST_F(SearchWindowTest, RowsKeepTheirRecordsUntilTheHitsReplaceThem) {
+  auto w = StartStandard();
+  Type(*w, "txt");
+  const std::vector<std::string> before = ShownColumn(w->ListView1, kColumnName);
+  ASSERT_GT(before.size(), 2u);
+  ListView_SetItemState(w->ListView1, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
+
+  // The next search's scan is held.
+  win::UniqueHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE event = release.get();
+  SetScanFaultForTests([event] { WaitForSingleObject(event, 10000); });
+  SetWindowTextA(w->Edit1, "core");
+  test::Pump();
+  EXPECT_EQ(ShownColumn(w->ListView1, kColumnName), before);
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前");
+
+  char text[32] = "stale";
+  NMLVDISPINFOA ask{};
+  ask.hdr.hwndFrom = w->ListView1;
+  ask.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(w->ListView1));
+  ask.hdr.code = LVN_GETDISPINFOA;
+  ask.item.mask = LVIF_TEXT;
+  ask.item.iItem = static_cast<int>(before.size());
+  ask.item.pszText = text;
+  ask.item.cchTextMax = sizeof text;
+  SendMessageA(w->Handle(), WM_NOTIFY, ask.hdr.idFrom, reinterpret_cast<LPARAM>(&ask));
+  EXPECT_STREQ(text, "");
+
+  SetEvent(event);
+  ASSERT_TRUE(test::WaitForSearch(*w));
+  SetScanFaultForTests(nullptr);
+  EXPECT_EQ(ShownColumn(w->ListView1, kColumnName), std::vector<std::string>{"core.txt"});
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 1 ]");
+  EXPECT_EQ(ListView_GetSelectedCount(w->ListView1), 0u);
+  EXPECT_EQ(ListView_GetNextItem(w->ListView1, -1, LVNI_FOCUSED), -1);
+  EXPECT_FALSE(IsWindowVisible(w->SpeedButton1));
+
+  // Rows that are not search hits (a folder's entries) go at the start.
+  w->OpenFolderView(data_);
+  ASSERT_GT(RowCount(w->ListView1), 0);
+  ResetEvent(event);
+  SetScanFaultForTests([event] { WaitForSingleObject(event, 10000); });
+  SetWindowTextA(w->Edit1, "readme");
+  test::Pump();
+  EXPECT_EQ(RowCount(w->ListView1), 0);
+  EXPECT_TRUE(w->HitList.empty());
+  SetEvent(event);
+  ASSERT_TRUE(test::WaitForSearch(*w));
+  SetScanFaultForTests(nullptr);
+  EXPECT_EQ(RowCount(w->ListView1), 3);
+}
+
+// A search that finds as many rows as were shown leaves the list's frame and
+// scroll bars alone (no scroll bar taken away and brought back, no row count
+// set again, no suspended painting to resume) and shows its hits from the
+// first row, wherever the list was scrolled to.
+TEST_F(SearchWindowTest, SameRowCountKeepsFrameAndShowsHitsFromTop) {
+  std::vector<FileSpec> files;
+  for (int i = 0; i < 200; ++i) files.push_back({0, "f" + std::to_string(1000 + i) + ".txt"});
+  SearchList list;
+  MakeList({{"C:"}}, files, list);
+  auto w = Start(list);
+  Type(*w, "f1");
+  ASSERT_EQ(RowCount(w->ListView1), 200);
+  ListView_EnsureVisible(w->ListView1, 199, FALSE);
+  ASSERT_GT(ListView_GetTopIndex(w->ListView1), 0);
+
+  static int frameChanges = 0;
+  static int redrawSwitches = 0;
+  static int countsSet = 0;
+  const SUBCLASSPROC count = [](HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                DWORD_PTR) -> LRESULT {
+    if (msg == WM_NCCALCSIZE) ++frameChanges;
+    if (msg == WM_SETREDRAW) ++redrawSwitches;
+    if (msg == LVM_SETITEMCOUNT) ++countsSet;
+    return DefSubclassProc(wnd, msg, wp, lp);
+  };
+  ASSERT_TRUE(SetWindowSubclass(w->ListView1, count, 1, 0));
+  const HWND header = ListView_GetHeader(w->ListView1);
+  UpdateWindow(w->ListView1);
+  // The hand-over alone (a wait that serves only sent calls, no painting):
+  // the header shows "名前  [ 200 ]" already and is left as it is.
+  SetWindowTextA(w->Edit1, ".txt");
+  ASSERT_TRUE(w->SearchThread);
+  ASSERT_TRUE(win::WaitServingUiCalls(w->SearchThread->Handle(), 10000));
+  EXPECT_FALSE(GetUpdateRect(header, nullptr, FALSE));
+  EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 200 ]");
+  ASSERT_TRUE(test::WaitForSearch(*w));
+  RemoveWindowSubclass(w->ListView1, count, 1);
+  EXPECT_EQ(frameChanges, 0);
+  EXPECT_EQ(redrawSwitches, 0);
+  EXPECT_EQ(countsSet, 0);
+  EXPECT_EQ(RowCount(w->ListView1), 200);
+  EXPECT_EQ(ListView_GetTopIndex(w->ListView1), 0);
+  EXPECT_EQ(test::CellText(w->ListView1, 0, kColumnName), "f1000.txt");
 }
 
 TEST_F(SearchWindowTest, KeystrokesDuringScanLeaveOnlyLastQueryHits) {
