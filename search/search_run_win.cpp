@@ -253,6 +253,8 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
   // records. The count is what the user waits for: nothing slower runs on
   // this thread before it is in the caption.
   ClearRowSelection();
+  // The replaced records are let go of after the count is shown.
+  filvex::HitList replaced = std::move(HitList);
   HitList = std::move(run.hits);
   TotalMatches = static_cast<int>(run.result.TotalMatches);
   WithinLimit = run.result.WithinLimit;
@@ -282,6 +284,7 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
     SortColumn = kColumnName;
     SetSortImage(*this, kColumnName, 1);
   }
+  filvex::ReleaseHitRecords(replaced);
 }
 
 void TVemkoSearcher::SearchTrigger(HWND control, UINT code) {
