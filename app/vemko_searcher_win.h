@@ -257,9 +257,6 @@ class TVemkoSearcher {
   // one (a worker's call that the wait serves) is left to the StartSearch
   // that waits, which reads the panel afterwards anyway. UI thread only.
   int SearchStopDepth = 0;
-  // The first column's caption as the header shows it on screen while a
-  // search runs (empty when the header waits for a repaint anyway).
-  std::string CaptionOnScreen;
 
   // ---- results view (results/result_view_win.cpp) -----------------------
   // Every WM_NOTIFY of ListView1 and its header; true when handled.

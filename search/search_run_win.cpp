@@ -177,15 +177,9 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // 9. The window's side of the run's start and the panel's values, here on
   // the user-interface thread before the worker exists: the worker needs no
   // call back to this thread until its end (SearchDone), which is the one
-  // hand-over of a search. The caption loses its count at once, but its
-  // repaint is left to SearchDone's count: painting the header costs about
-  // 10 ms under Wine, which the hand-over would wait for.
+  // hand-over of a search. The caption loses its count at once.
   auto run = std::make_shared<SearchRun>();
-  const HWND header = ListView_GetHeader(ListView1);
-  const bool headerPainted = header && !GetUpdateRect(header, nullptr, FALSE);
-  CaptionOnScreen = headerPainted ? ListColumnCaption(kColumnName) : std::string();
   SetListColumnCaption(kColumnName, std::string(kNameCaption));
-  if (headerPainted) ValidateRect(header, nullptr);
   SetStatusText(0, "");
   EnableWindow(SpeedButton4, FALSE);
   EnableWindow(CheckBox6, TRUE);
@@ -200,7 +194,6 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   if (!SearchThread->Start()) {
     SearchThread.reset();
     ClearHitList();
-    if (header) InvalidateRect(header, nullptr, TRUE);
     SearchStopFlag.store(1);
     SetMouseCursor(IDC_ARROW);
   }
@@ -259,20 +252,8 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
   TotalMatches = static_cast<int>(run.result.TotalMatches);
   WithinLimit = run.result.WithinLimit;
   if (run.completed) SetMouseCursor(IDC_ARROW);
-  // The header keeps what it shows when its caption comes back to the text
-  // on screen (mostly "名前  [ 1,000 < 1,001 ]" again while typing) and the
-  // rows keep their number (the header's place and width stay): its repaint
-  // would cost about 10 ms under Wine for the same picture.
-  const HWND header = ListView_GetHeader(ListView1);
-  const bool headerAsShown = header && !CaptionOnScreen.empty() &&
-                             ListView_GetItemCount(ListView1) == static_cast<int>(HitList.size()) &&
-                             !GetUpdateRect(header, nullptr, FALSE);
   ShowNewRows(*this);
   ShowHitCount(*this);
-  if (headerAsShown && ListColumnCaption(kColumnName) == CaptionOnScreen) {
-    ValidateRect(header, nullptr);
-  }
-  CaptionOnScreen.clear();
   EnableWindow(SpeedButton4, HitList.empty());
   SearchStopFlag.store(1);
   // 7. The sort arrow back on the name column, ascending (report view only;
