@@ -131,11 +131,11 @@ struct SearchRun {
 };
 
 void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
-  // 1. Typing searches only while the incremental toggle is down.
+  // Typing searches only while the incremental toggle is down.
   if (trigger == Edit1 && !win::IsChecked(SpeedButton7)) return;
   if (SearchStopDepth > 0) return;
   if (ListMaintenanceRunning) return;  // the live set is being changed
-  // 2-4. Stop what runs. The rows shown stay, with their records, until the
+  // Stop what runs. The rows shown stay, with their records, until the
   // worker's hits replace both in one step (SearchDone), or until no search
   // empties them (below): the list is painted once per keystroke, and its
   // row count changes only when the number of rows does. Emptying it here
@@ -148,8 +148,8 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // list) go at once: until the hits come, commands would take them for
   // search hits.
   if (!ShowsSearchHits) ClearHitList();
-  // 5. The worker reserves its own hit list for the limit (see RunSearch).
-  // 6-7. Running from here; the mode follows the trigger's group. The colours
+  // The worker reserves its own hit list for the limit (see RunSearch).
+  // Running from here; the mode follows the trigger's group. The colours
   // are set only when the mode changes them (the list repaints).
   SearchStopFlag.store(0);
   SearchMode = SettleMode(SearchMode, modeTag >= 0 ? modeTag : TagOf(trigger));
@@ -159,7 +159,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
     ListView_SetBkColor(ListView1, background);
     ListView_SetTextBkColor(ListView1, background);
   }
-  // 8. Nothing to look for, or a list that a build is filling: no worker.
+  // Nothing to look for, or a list that a build is filling: no worker.
   // The stop flag goes back to idle, so the commands that are refused while
   // a search runs (column sort, selections) work on whatever is shown next.
   // The caption loses the count of the hits that were just emptied away.
@@ -174,7 +174,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
     SetStatusText(0, "");
     return;
   }
-  // 9. The window's side of the run's start and the panel's values, here on
+  // The window's side of the run's start and the panel's values, here on
   // the user-interface thread before the worker exists: the worker needs no
   // call back to this thread until its end (SearchDone), which is the one
   // hand-over of a search. The caption loses its count at once.
@@ -188,7 +188,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   ShowsSearchHits = true;
   run->query = SearchQueryFromPanel(*this);
   run->icons = {FolderIconIndex, FileIconIndex};
-  // 10. The worker, on the window's search thread (kept between searches).
+  // The worker, on the window's search thread (kept between searches).
   SearchThread = std::make_unique<win::WorkerThread>(
       [this, run] { RunSearch(*run); }, [this, run] { SearchDone(*run); }, &SearchSlot);
   if (!SearchThread->Start()) {
@@ -256,7 +256,7 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
   ShowHitCount(*this);
   EnableWindow(SpeedButton4, HitList.empty());
   SearchStopFlag.store(1);
-  // 7. The sort arrow back on the name column, ascending (report view only;
+  // The sort arrow back on the name column, ascending (report view only;
   // the icon view keeps the sort values for its return to the report view).
   if (IsReportView(ListView1)) {
     if (SortColumn != kColumnName) SetSortImage(*this, SortColumn, -1);
