@@ -8,8 +8,9 @@
 // reference-counted block: a search writes its records' texts end to end
 // into blocks of kRecordTextBlock bytes (one allocation per few hundred
 // records), and a record's name is the tail of its path's own bytes. A block
-// is given back with the last text that uses it (and kept for the next search). A text assigned on
-// its own (a folder view row, a drive, a test) takes a block of its own size.
+// is given back with the last text that uses it, and kept for the next
+// search. A text assigned on its own (a folder view row, a drive, a test)
+// takes a block of its own size.
 //
 // The text never changes once made; copying a record shares its texts.
 // Every text is followed by a NUL, so c_str() costs nothing. The counts are
