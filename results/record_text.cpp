@@ -28,6 +28,10 @@ constexpr size_t kKeptBlocks = 256;  // 4 MB
 // Blocks are made on a search worker and freed on the window thread.
 class KeptBlocks {
  public:
+  // The room is made at once: keeping a block happens inside a destructor,
+  // where a failed allocation could not be reported.
+  KeptBlocks() { blocks_.reserve(kKeptBlocks); }
+
   void* take() {
     std::lock_guard<std::mutex> hold(lock_);
     if (blocks_.empty()) return nullptr;
