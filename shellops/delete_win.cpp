@@ -139,7 +139,7 @@ void DeleteSearchHits(TVemkoSearcher& w) {
   const std::vector<size_t> selected = SelectedRows(w);
   if (selected.empty()) return;
 
-  // 1. Rows whose file or folder has vanished leave the list and the search
+  // Rows whose file or folder has vanished leave the list and the search
   // list now; the others are handed to the shell, last row first.
   std::vector<std::string> deleteList;
   std::vector<size_t> vanished;
@@ -171,13 +171,13 @@ void DeleteSearchHits(TVemkoSearcher& w) {
   }
   if (deleteList.empty()) return;
 
-  // 2. The shell asks and deletes.
+  // The shell asks and deletes.
   {
     ShellCallScope scope(w);
     ShellDelete(w.Handle(), DoubleNulList(deleteList));
   }
 
-  // 3. The rows handed to the shell whose item is gone now. When all are gone
+  // The rows handed to the shell whose item is gone now. When all are gone
   // the selection stays as it is (a vanished row not found in the search
   // list leaves with them); when only some are, exactly those stay selected.
   const std::set<std::string> handed(deleteList.begin(), deleteList.end());
@@ -192,7 +192,7 @@ void DeleteSearchHits(TVemkoSearcher& w) {
   if (gone.empty()) return;
   if (gone.size() < handedRows) SelectExactly(w, gone);
 
-  // 4. Their entries and rows go, under the dialog 「検索リストの削除」; the
+  // Their entries and rows go, under the dialog 「検索リストの削除」; the
   // changed list is saved at once. A cancelled removal leaves the live set
   // and the rows as they were.
   const size_t rowsBefore = w.HitList.size();

@@ -125,14 +125,14 @@ void TVemkoSearcher::SendToMenuFree() {
 }
 
 void TVemkoSearcher::SendToItemClick(const TMenuItem& item) {
-  // 1. A shortcut counts as what it points at, when that exists; never with
+  // A shortcut counts as what it points at, when that exists; never with
   // the shell's search dialog for a moved target.
   TShellLink links;
   std::string target = item.Hint;
   links.GetLinkToPath(item.Hint, target, /*resolveApp=*/true, /*window=*/nullptr);
   if (target.empty()) return;
 
-  // 2. The selected rows' paths, first row first.
+  // The selected rows' paths, first row first.
   std::vector<std::string> paths;
   for (int row = -1; (row = ListView_GetNextItem(ListView1, row, LVNI_SELECTED)) >= 0;) {
     if (static_cast<size_t>(row) >= HitList.size()) break;
