@@ -2,7 +2,7 @@
 # window tests), and the console client as a Windows console program.
 enable_language(RC)
 
-set(FILVEX_WIN_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid wininet gdi32 winmm psapi comdlg32 gdiplus)
+set(FILVEX_WIN_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid gdi32 psapi comdlg32)
 
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp)
 set(WINDOW_SOURCES)

@@ -1,5 +1,7 @@
 #pragma once
 // The few WinINet calls of the update check, with the handles owned.
+// WinINet is loaded at the first of these calls (platform/system_dll.h);
+// when it cannot be, each call fails as it would off line.
 
 #include <windows.h>
 #include <wininet.h>
@@ -10,9 +12,12 @@
 
 namespace filvex::win {
 
+// InternetCloseHandle(h).
+void CloseInternet(HINTERNET h);
+
 struct CloseInternetHandle {
   static bool Valid(HINTERNET h) { return h != nullptr; }
-  void operator()(HINTERNET h) const { InternetCloseHandle(h); }
+  void operator()(HINTERNET h) const { CloseInternet(h); }
 };
 // A session, connection or request handle closed with InternetCloseHandle.
 using UniqueInternet = UniqueResource<HINTERNET, CloseInternetHandle>;

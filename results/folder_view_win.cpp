@@ -15,6 +15,7 @@
 
 #include "app/vemko_searcher_win.h"
 #include "platform/dir_enum_win.h"
+#include "platform/system_dll.h"
 #include "platform/system_info.h"
 #include "platform/window_text.h"
 #include "results/folder_view.h"
@@ -25,6 +26,13 @@
 
 namespace filvex {
 namespace {
+
+// The system's navigation cue, played without waiting. WinMM is loaded at
+// the first one rather than at every start.
+void PlayNavigationSound() {
+  static const auto play = win::SystemFunction<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+  if (play) play("start.wav", nullptr, SND_ALIAS | SND_ASYNC);
+}
 
 void SetMouseCursor(LPCSTR which) {
   SetCursor(LoadCursorA(nullptr, which));
@@ -41,7 +49,7 @@ void TVemkoSearcher::OpenFolderView(const std::string& folder) {
   // empty while it ends.
   const std::string path = folder;
   // The navigation cue comes first, even for a folder that is gone.
-  PlaySoundA("start.wav", nullptr, SND_ALIAS | SND_ASYNC);
+  PlayNavigationSound();
   if (path.empty() || !win::DirectoryExists(path)) return;
   // Nothing may read or fill the hit list while it is replaced: a search
   // started just before ends here (it would hand its hits over afterwards),

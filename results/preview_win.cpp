@@ -17,6 +17,7 @@
 #include "platform/com.h"
 #include "platform/dir_enum_win.h"
 #include "platform/handles.h"
+#include "platform/system_dll.h"
 #include "platform/system_info.h"
 #include "platform/window_text.h"
 #include "results/fit_rectangle.h"
@@ -122,14 +123,43 @@ std::string LowerExtension(const std::string& path) {
   return dot == std::string_view::npos ? std::string() : Lowered(name.substr(dot));
 }
 
-// GDI+ for the process: started at the first use, never shut down (it is a
-// system library; shutting it down while a bitmap of it lives would be
-// worse than keeping it).
-bool GdiplusReady() {
-  static bool ready = [] {
+// The flat GDI+ functions the thumbnails use. GDI+ is loaded at the first
+// preview of an image (platform/system_dll.h), started then, and never shut
+// down (it is a system library; shutting it down while a bitmap of it lives
+// would be worse than keeping it).
+struct GdiplusFunctions {
+  template <class F>
+  static F Find(const char* name) {
+    return win::SystemFunction<F>("gdiplus.dll", name);
+  }
+  decltype(&Gdiplus::GdiplusStartup) Startup = Find<decltype(Startup)>("GdiplusStartup");
+  decltype(&Gdiplus::DllExports::GdipLoadImageFromFile) LoadImageFromFile =
+      Find<decltype(LoadImageFromFile)>("GdipLoadImageFromFile");
+  decltype(&Gdiplus::DllExports::GdipGetImageWidth) GetImageWidth =
+      Find<decltype(GetImageWidth)>("GdipGetImageWidth");
+  decltype(&Gdiplus::DllExports::GdipGetImageHeight) GetImageHeight =
+      Find<decltype(GetImageHeight)>("GdipGetImageHeight");
+  decltype(&Gdiplus::DllExports::GdipGetImageThumbnail) GetImageThumbnail =
+      Find<decltype(GetImageThumbnail)>("GdipGetImageThumbnail");
+  decltype(&Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap) CreateHBITMAPFromBitmap =
+      Find<decltype(CreateHBITMAPFromBitmap)>("GdipCreateHBITMAPFromBitmap");
+  decltype(&Gdiplus::DllExports::GdipDisposeImage) DisposeImage =
+      Find<decltype(DisposeImage)>("GdipDisposeImage");
+
+  bool complete() const {
+    return Startup && LoadImageFromFile && GetImageWidth && GetImageHeight && GetImageThumbnail &&
+           CreateHBITMAPFromBitmap && DisposeImage;
+  }
+};
+
+// GDI+ loaded and started; null when it cannot be.
+const GdiplusFunctions* GdiplusReady() {
+  static const GdiplusFunctions* ready = []() -> const GdiplusFunctions* {
+    static const GdiplusFunctions f;
+    if (!f.complete()) return nullptr;
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
-    return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+    return f.Startup(&token, &input, nullptr) == Gdiplus::Ok ? &f : nullptr;
   }();
   return ready;
 }
@@ -138,15 +168,14 @@ bool GdiplusReady() {
 // the picture shrunk to fit width x height with its proportions kept, a
 // smaller one at its own size, over white. Null for what GDI+ cannot read.
 HBITMAP GdiplusThumbnail(const std::string& path, int width, int height) {
-  if (!GdiplusReady()) return nullptr;
+  const GdiplusFunctions* gdip = GdiplusReady();
+  if (!gdip) return nullptr;
   const std::wstring wide = WideFromAnsi(path);
   Gdiplus::GpImage* image = nullptr;
-  if (Gdiplus::DllExports::GdipLoadImageFromFile(wide.c_str(), &image) != Gdiplus::Ok) {
-    return nullptr;
-  }
+  if (gdip->LoadImageFromFile(wide.c_str(), &image) != Gdiplus::Ok) return nullptr;
   UINT w = 0, h = 0;
-  Gdiplus::DllExports::GdipGetImageWidth(image, &w);
-  Gdiplus::DllExports::GdipGetImageHeight(image, &h);
+  gdip->GetImageWidth(image, &w);
+  gdip->GetImageHeight(image, &h);
   HBITMAP result = nullptr;
   if (w > 0 && h > 0) {
     UINT tw = w, th = h;
@@ -162,14 +191,12 @@ HBITMAP GdiplusThumbnail(const std::string& path, int width, int height) {
       }
     }
     Gdiplus::GpImage* thumb = nullptr;
-    if (Gdiplus::DllExports::GdipGetImageThumbnail(image, tw, th, &thumb, nullptr, nullptr) ==
-        Gdiplus::Ok) {
-      Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(static_cast<Gdiplus::GpBitmap*>(thumb),
-                                                       &result, 0xFFFFFFFF);
-      Gdiplus::DllExports::GdipDisposeImage(thumb);
+    if (gdip->GetImageThumbnail(image, tw, th, &thumb, nullptr, nullptr) == Gdiplus::Ok) {
+      gdip->CreateHBITMAPFromBitmap(static_cast<Gdiplus::GpBitmap*>(thumb), &result, 0xFFFFFFFF);
+      gdip->DisposeImage(thumb);
     }
   }
-  Gdiplus::DllExports::GdipDisposeImage(image);
+  gdip->DisposeImage(image);
   return result;
 }
 
