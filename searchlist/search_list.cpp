@@ -1,6 +1,7 @@
 #include "searchlist/search_list.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -123,25 +124,41 @@ bool PackDateText(std::string_view t, PackedDate* out) {
   return true;
 }
 
+namespace {
+
+// "00" to "99": the two digits of each value, so that a date text is made
+// with a few copies instead of a division per digit; a search makes one for
+// every hit it keeps.
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int v = 0; v < 100; ++v) {
+    pairs[2 * v] = static_cast<char>('0' + v / 10);
+    pairs[2 * v + 1] = static_cast<char>('0' + v % 10);
+  }
+  return pairs;
+}();
+
+void PutTwoDigits(unsigned v, char* o) {
+  std::memcpy(o, &kDigitPairs[2 * v], 2);
+}
+
+}  // namespace
+
 void UnpackDateText(PackedDate d, char o[kDateTextLen]) {
-  unsigned year = (d >> 20) + 1600, month = (d >> 16) & 15, day = (d >> 11) & 31,
-           hour = (d >> 6) & 31, minute = d & 63;
-  o[0] = static_cast<char>('0' + year / 1000);
-  o[1] = static_cast<char>('0' + year / 100 % 10);
-  o[2] = static_cast<char>('0' + year / 10 % 10);
-  o[3] = static_cast<char>('0' + year % 10);
+  // The fields' widths keep each value below 100 (the year's hundreds are
+  // at most 56), so every one is a pair of the table.
+  const unsigned year = (d >> 20) + 1600, month = (d >> 16) & 15, day = (d >> 11) & 31,
+                 hour = (d >> 6) & 31, minute = d & 63;
+  PutTwoDigits(year / 100, o);
+  PutTwoDigits(year % 100, o + 2);
   o[4] = '/';
-  o[5] = static_cast<char>('0' + month / 10);
-  o[6] = static_cast<char>('0' + month % 10);
+  PutTwoDigits(month, o + 5);
   o[7] = '/';
-  o[8] = static_cast<char>('0' + day / 10);
-  o[9] = static_cast<char>('0' + day % 10);
+  PutTwoDigits(day, o + 8);
   o[10] = ' ';
-  o[11] = static_cast<char>('0' + hour / 10);
-  o[12] = static_cast<char>('0' + hour % 10);
+  PutTwoDigits(hour, o + 11);
   o[13] = ':';
-  o[14] = static_cast<char>('0' + minute / 10);
-  o[15] = static_cast<char>('0' + minute % 10);
+  PutTwoDigits(minute, o + 14);
 }
 
 // ---- InfoLines -------------------------------------------------------------
@@ -435,11 +452,6 @@ void FolderLines::setEmpty(size_t i) {
   stamp_.touch();
 }
 
-std::string_view FolderLines::path(size_t i) const {
-  if (i >= spans_.size()) return {};
-  return std::string_view(paths_).substr(spans_[i].pathOff, spans_[i].pathLen);
-}
-
 std::string_view FolderLines::name(size_t i) const {
   if (i >= spans_.size()) return {};
   const Span& s = spans_[i];
@@ -564,23 +576,10 @@ void FileLines::eraseLines(const std::vector<size_t>& ascending) {
   stamp_.touch();
 }
 
-size_t FileLines::nameLength(size_t i) const {
-  const Entry& e = entries_[i];
-  if (!(e.original & kGapAfter)) {
-    const size_t next = i + 1 < entries_.size() ? entries_[i + 1].off : lower_.size();
-    return next - e.off - 1;
-  }
-  const char* at = lower_.data() + e.off;
+size_t FileLines::nameLengthBeforeGap(size_t i) const {
+  const char* at = lower_.data() + entries_[i].off;
   // Every name in lower_ ends with its "\n".
   return static_cast<size_t>(FindByte(at, '\n', lower_.size() - entries_[i].off) - at);
-}
-
-std::string_view FileLines::name(size_t i) const {
-  if (i >= entries_.size()) return {};
-  const Entry& e = entries_[i];
-  const uint32_t original = e.original & ~kGapAfter;
-  if (original == kSameAsLower) return {lower_.data() + e.off, nameLength(i)};
-  return {originals_.data() + original, nameLength(i)};
 }
 
 std::string_view FileLines::lowerName(size_t i) const {

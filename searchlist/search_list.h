@@ -233,7 +233,11 @@ class FolderLines {
   void append(std::string_view path);
   void setEmpty(size_t i);
 
-  std::string_view path(size_t i) const;
+  // Inline: a search reads it for every hit it keeps.
+  std::string_view path(size_t i) const {
+    if (i >= spans_.size()) return {};
+    return std::string_view(paths_).substr(spans_[i].pathOff, spans_[i].pathLen);
+  }
   // Last component of the path, original bytes / lower-cased bytes.
   std::string_view name(size_t i) const;
   std::string_view lowerName(size_t i) const;
@@ -289,7 +293,14 @@ class FileLines {
   void eraseLines(const std::vector<size_t>& ascending);
 
   uint32_t folder(size_t i) const { return i < entries_.size() ? entries_[i].folder : kBrokenLine; }
-  std::string_view name(size_t i) const;
+  // Inline: a search reads it for every hit it keeps.
+  std::string_view name(size_t i) const {
+    if (i >= entries_.size()) return {};
+    const Entry& e = entries_[i];
+    const uint32_t original = e.original & ~kGapAfter;
+    if (original == kSameAsLower) return {lower_.data() + e.off, nameLength(i)};
+    return {originals_.data() + original, nameLength(i)};
+  }
   std::string_view lowerName(size_t i) const;
   std::string text(size_t i) const;
   void appendTextTo(size_t i, std::string& out) const;
@@ -315,7 +326,13 @@ class FileLines {
   struct Entry {
     uint32_t folder, off, original;
   };
-  size_t nameLength(size_t i) const;
+  size_t nameLength(size_t i) const {
+    const Entry& e = entries_[i];
+    if (e.original & kGapAfter) return nameLengthBeforeGap(i);
+    const size_t next = i + 1 < entries_.size() ? entries_[i + 1].off : lower_.size();
+    return next - e.off - 1;
+  }
+  size_t nameLengthBeforeGap(size_t i) const;
   ByteBuffer lower_;
   ByteBuffer originals_;
   std::vector<Entry> entries_;
