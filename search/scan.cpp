@@ -750,7 +750,11 @@ class Scanner {
       bool usable[kFileBatch];
       readFolders(batch, count, folderOf);
       for (size_t k = 0; k < count; ++k) usable[k] = folderUsable(folderOf[k]);
-      for (size_t k = 0; k < count; ++k) __builtin_prefetch(folders.path(folderOf[k]).data());
+      // The folders' paths are read only by records still to be kept; a
+      // scan that only counts would fetch them for nothing.
+      if (hits_.size() + pendingLines_ < limit_) {
+        for (size_t k = 0; k < count; ++k) __builtin_prefetch(folders.path(folderOf[k]).data());
+      }
       for (size_t k = 0; k < count; ++k) {
         if (mustEnd()) return false;
         if (usable[k]) testFileLine(batch[k], /*nameTested=*/false);
