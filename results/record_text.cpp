@@ -100,29 +100,9 @@ void RecordTextWriter::retire() {
   handedOut_ = 0;
 }
 
-void RecordTextWriter::write(std::string_view a, std::string_view b, std::string_view c,
-                             size_t tailLen, RecordText* whole, RecordText* tail) {
-  const size_t len = a.size() + b.size() + c.size();
-  tailLen = std::min(tailLen, len);
-  *whole = RecordText();
-  *tail = RecordText();
-  if (len == 0) return;
-  if (!block_ || block_->capacity - used_ < len + 1) {
-    retire();
-    block_ = detail::TextBlock::Make(std::max(kRecordTextBlock, len + 1), kBias);
-  }
-  char* at = block_->bytes() + used_;
-  if (!a.empty()) std::memcpy(at, a.data(), a.size());
-  if (!b.empty()) std::memcpy(at + a.size(), b.data(), b.size());
-  if (!c.empty()) std::memcpy(at + a.size() + b.size(), c.data(), c.size());
-  at[len] = '\0';
-  const uint32_t off = static_cast<uint32_t>(used_);
-  used_ += len + 1;
-  handedOut_ += tailLen ? 2 : 1;
-  *whole = RecordText(block_, off, static_cast<uint32_t>(len));
-  if (tailLen)
-    *tail = RecordText(block_, off + static_cast<uint32_t>(len - tailLen),
-                       static_cast<uint32_t>(tailLen));
+void RecordTextWriter::startBlock(size_t need) {
+  retire();
+  block_ = detail::TextBlock::Make(std::max(kRecordTextBlock, need), kBias);
 }
 
 }  // namespace filvex
