@@ -487,9 +487,10 @@ void TVemkoSearcher::CreateProgressStrip() {
 }
 
 // The filter panel: date filter, then size filter with its two bounds. Made
-// hidden (SpeedButton2 shows it), below the search panel in the order of the
-// window's children, where the Tab key and the layout expect it: it is made
-// after the result list and the status bar (EnsureFilterPanel).
+// hidden (SpeedButton2 shows it) when first needed (EnsureFilterPanel), so
+// after the result list and the status bar: it is put back right after the
+// search panel in the order of the window's children, which is the order the
+// Tab key follows.
 void TVemkoSearcher::CreateFilterPanel() {
   const int row = RowHeight, top = kMargin;
   Panel5 =
