@@ -224,9 +224,10 @@ void RegisterControlClasses() {
   RegisterClassA(&wc);
 }
 
-HWND CreatePanel(HWND parent, const std::string& caption, int x, int y, int w, int h) {
-  return CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, caption.c_str(),
-                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y, w, h,
+HWND CreatePanel(HWND parent, const std::string& caption, int x, int y, int w, int h,
+                 bool visible) {
+  const DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+  return CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, caption.c_str(), style, x, y, w, h,
                          parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 

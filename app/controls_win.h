@@ -15,7 +15,10 @@ void RegisterControlClasses();
 // notifications of its children (WM_COMMAND, WM_NOTIFY) on to its parent, so
 // that the main window receives them as if the controls were its own.
 enum class PanelAlignment { Left = 0, Center = 1, Right = 2 };
-HWND CreatePanel(HWND parent, const std::string& caption, int x, int y, int w, int h);
+// visible false: made hidden, so that making it draws nothing and needs no
+// hiding afterwards.
+HWND CreatePanel(HWND parent, const std::string& caption, int x, int y, int w, int h,
+                 bool visible = true);
 // Background colour (CLR_DEFAULT: the button face); children that are static
 // texts or check boxes take it as well.
 void SetPanelColor(HWND panel, COLORREF color);

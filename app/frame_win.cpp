@@ -44,30 +44,6 @@ void RegisterWindowClass() {
   RegisterClassA(&wc);
 }
 
-// The time of day the date pickers carry from the window description.
-void SetPickerDay(HWND picker, const SYSTEMTIME& day) {
-  SYSTEMTIME t = day;
-  t.wHour = 16;
-  t.wMinute = 31;
-  t.wSecond = 57;
-  t.wMilliseconds = 0;
-  SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
-}
-
-SYSTEMTIME DaysBefore(const SYSTEMTIME& t, int days) {
-  FILETIME ft;
-  SystemTimeToFileTime(&t, &ft);
-  ULARGE_INTEGER u{};
-  u.LowPart = ft.dwLowDateTime;
-  u.HighPart = ft.dwHighDateTime;
-  u.QuadPart -= static_cast<ULONGLONG>(days) * 24ull * 3600ull * 10000000ull;
-  ft.dwLowDateTime = u.LowPart;
-  ft.dwHighDateTime = u.HighPart;
-  SYSTEMTIME out = t;
-  FileTimeToSystemTime(&ft, &out);
-  return out;
-}
-
 // The program's folder with its trailing "\": the executable's, unless the
 // start options name another (tests).
 std::string ProgramFolderOf(const StartOptions& options) {
@@ -173,17 +149,11 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   SetControlHint(SpeedButton7,
                  "インクリメンタル検索|一文字、入力する度に一致するテキストを検索する");
 
-  // 6. Filter panel defaults. ComboBox1's choice names result column 2; no
-  // search starts from here.
-  SendMessageA(ComboBox1, CB_SETCURSEL, 1, 0);
-  ComboBox1Change();
-  SendMessageA(ComboBox2, CB_SETCURSEL, 0, 0);
-  SendMessageA(ComboBox3, CB_SETCURSEL, 0, 0);
-  SendMessageA(ComboBox4, CB_SETCURSEL, 0, 0);
-  SYSTEMTIME today;
-  GetLocalTime(&today);
-  SetPickerDay(DateTimePicker2, today);
-  SetPickerDay(DateTimePicker1, DaysBefore(today, 1));
+  // 6. Filter panel defaults. The panel is made with them when it is first
+  // needed (EnsureFilterPanel); here the pickers' day is taken, and the date
+  // kind 「更新日」 names result column 2. No search starts from here.
+  GetLocalTime(&FilterStartDay);
+  SetListColumnCaption(2, "更新日");
 
   // 7. The progress strip repaints its caption without flicker (the glyphs
   // were made with the controls).
@@ -213,6 +183,7 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
 }
 
 TVemkoSearcher::~TVemkoSearcher() {
+  measureDC_.reset();  // it holds the controls' font
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   if (!destroyed_) FormDestroy();
   hintHook_.reset();
@@ -345,10 +316,11 @@ void TVemkoSearcher::FormShow() {
   // 2. The send-to submenu.
   SendToMenuBuild();
   // 3. The filter panel starts hidden, whatever it was at the last close.
-  // It is made hidden, so at the first showing the layout already fits and
-  // is not done again (each pass moves and repaints the list).
+  // At the first showing it has not been made yet (EnsureFilterPanel makes
+  // it hidden), so the layout already fits and is not done again (each pass
+  // moves and repaints the list).
   SendMessageA(SpeedButton2, BM_SETCHECK, BST_UNCHECKED, 0);
-  if (ShowWindow(Panel5, SW_HIDE)) LayoutControls();
+  if (Panel5 && ShowWindow(Panel5, SW_HIDE)) LayoutControls();
   // 4. The 500 ms watch.
   EnableTimer(Timer2, 500, true);
 }
@@ -631,6 +603,7 @@ LRESULT TVemkoSearcher::OnCommand(WPARAM wp, LPARAM lp) {
     if (item && item->OnClick) item->OnClick();
     return 0;
   }
+  if (FilterPanelMaking) return 0;  // the filter panel's first values
   if (SearchPanelCommand(control, code)) return 0;
   if (code == BN_CLICKED) {
     if (control == SpeedButton1)
@@ -652,6 +625,7 @@ LRESULT TVemkoSearcher::OnCommand(WPARAM wp, LPARAM lp) {
 LRESULT TVemkoSearcher::OnNotify(NMHDR* header) {
   LRESULT result = 0;
   if (header->hwndFrom == ListView1 && ListView1Notify(header, &result)) return result;
+  if (FilterPanelMaking) return 0;
   if ((header->hwndFrom == DateTimePicker1 || header->hwndFrom == DateTimePicker2) &&
       header->code == DTN_DATETIMECHANGE) {
     SearchTrigger(header->hwndFrom, header->code);

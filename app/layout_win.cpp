@@ -315,10 +315,15 @@ void TVemkoSearcher::CreateControlFont() {
 }
 
 int TVemkoSearcher::TextWidth(const std::string& text) const {
-  win::WindowDC screen(nullptr);
-  win::SelectInDC select(screen.get(), font_);
+  // A memory DC measures as the screen does; it keeps the font selected.
+  if (!measureDC_) {
+    win::WindowDC screen(nullptr);
+    measureDC_.reset(CreateCompatibleDC(screen.get()));
+    if (!measureDC_) return 0;
+    SelectObject(measureDC_.get(), font_);
+  }
   SIZE size{};
-  GetTextExtentPoint32A(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32A(measureDC_.get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
@@ -330,7 +335,7 @@ void TVemkoSearcher::CreateControls() {
   RegisterControlClasses();
   CreateSearchPanel();
   CreateProgressStrip();
-  CreateFilterPanel();
+  // The filter panel (Panel5) is made when first needed: EnsureFilterPanel.
   CreateResultList();
   CreateStatusBar();
   // Glyphs of the tool buttons: the button face with an image of ImageList1.
@@ -481,11 +486,16 @@ void TVemkoSearcher::CreateProgressStrip() {
       "CancelBtn");
 }
 
-// The filter panel: date filter, then size filter with its two bounds. Hidden
-// until SpeedButton2 is pressed.
+// The filter panel: date filter, then size filter with its two bounds. Made
+// hidden (SpeedButton2 shows it) when first needed (EnsureFilterPanel), so
+// after the result list and the status bar: it is put back right after the
+// search panel in the order of the window's children, which is the order the
+// Tab key follows.
 void TVemkoSearcher::CreateFilterPanel() {
   const int row = RowHeight, top = kMargin;
-  Panel5 = AddControl(CreatePanel(hwnd_, "", 0, 0, 800, row + 2 * kMargin), "Panel5");
+  Panel5 =
+      AddControl(CreatePanel(hwnd_, "", 0, 0, 800, row + 2 * kMargin, /*visible=*/false), "Panel5");
+  SetWindowPos(Panel5, Panel1, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetPanelColor(Panel5, kWhite);
   HWND p5 = Panel5;
   const int boxMark = GetSystemMetrics(SM_CXMENUCHECK) + 8;
@@ -594,7 +604,6 @@ void TVemkoSearcher::CreateFilterPanel() {
                  ComboBox3, NumberEdit3, UpDown3, ComboBox4}) {
     EnableWindow(c, FALSE);
   }
-  ShowWindow(Panel5, SW_HIDE);
 }
 
 // The open-folder strip left of the list, and the result list with its six

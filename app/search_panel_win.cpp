@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/controls_win.h"
 #include "app/number_text.h"
 #include "app/option_dlg_win.h"
@@ -30,8 +33,55 @@ std::string SelectedText(HWND combo) {
   return text;
 }
 
+constexpr int kLastWriteItem = 1;              // "更新日"
 constexpr int kRangeItem = 2;                  // "範囲"
 constexpr UINT_PTR kArrowSubclassId = 0x5544;  // "UD"
+
+// The time of day the date pickers carry from the window description.
+SYSTEMTIME PickerDay(const SYSTEMTIME& day) {
+  SYSTEMTIME t = day;
+  t.wHour = 16;
+  t.wMinute = 31;
+  t.wSecond = 57;
+  t.wMilliseconds = 0;
+  return t;
+}
+
+SYSTEMTIME DaysBefore(const SYSTEMTIME& t, int days) {
+  FILETIME ft;
+  SystemTimeToFileTime(&t, &ft);
+  ULARGE_INTEGER u{};
+  u.LowPart = ft.dwLowDateTime;
+  u.HighPart = ft.dwHighDateTime;
+  u.QuadPart -= static_cast<ULONGLONG>(days) * 24ull * 3600ull * 10000000ull;
+  ft.dwLowDateTime = u.LowPart;
+  ft.dwHighDateTime = u.HighPart;
+  SYSTEMTIME out = t;
+  FileTimeToSystemTime(&ft, &out);
+  return out;
+}
+
+LocalDateTime DateTimeOf(const SYSTEMTIME& t) {
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+LocalDateTime PickerValue(HWND picker) {
+  SYSTEMTIME t{};
+  if (SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) == GDT_VALID) {
+    return DateTimeOf(t);
+  }
+  return {};
+}
+
+// A size bound in KB: the up-down control's number (it reads its buddy edit
+// and keeps the last valid number when the text is not one in 1-1024) times
+// the unit of its box (item 1 "MB").
+uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
+  BOOL failed = FALSE;
+  LRESULT n = SendMessageA(updown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed));
+  n = std::clamp<LRESULT>(n, 1, 1024);
+  return static_cast<uint32_t>(n) * (win::SelectedIndex(unitBox) == 1 ? 1024u : 1u);
+}
 
 void SetArrowStep(HWND updown, UINT step) {
   UDACCEL accel{0, step};
@@ -96,8 +146,10 @@ bool TVemkoSearcher::SearchPanelCommand(HWND control, UINT code) {
   }
   if (control == CheckBox9 || control == CheckBox10) {
     if (code == BN_CLICKED) {
-      if (control == CheckBox9) CheckBox9Click();
-      else CheckBox10Click();
+      if (control == CheckBox9)
+        CheckBox9Click();
+      else
+        CheckBox10Click();
       SearchTrigger(control, code);
     }
     return true;
@@ -105,9 +157,12 @@ bool TVemkoSearcher::SearchPanelCommand(HWND control, UINT code) {
   if (control == ComboBox1 || control == ComboBox2 || control == ComboBox3 ||
       control == ComboBox4) {
     if (code == CBN_SELCHANGE) {
-      if (control == ComboBox1) ComboBox1Change();
-      else if (control == ComboBox2) ComboBox2Change();
-      else UpdateSizeText();
+      if (control == ComboBox1)
+        ComboBox1Change();
+      else if (control == ComboBox2)
+        ComboBox2Change();
+      else
+        UpdateSizeText();
       SearchTrigger(control, code);
     }
     return true;
@@ -145,8 +200,50 @@ void TVemkoSearcher::CSpinButton1DownClick() {
 }
 
 void TVemkoSearcher::SpeedButton2Click() {
-  ShowWindow(Panel5, win::IsChecked(SpeedButton2) ? SW_SHOW : SW_HIDE);
+  const bool show = win::IsChecked(SpeedButton2);
+  if (show) EnsureFilterPanel();
+  if (!Panel5) return;  // hiding what was never made
+  ShowWindow(Panel5, show ? SW_SHOW : SW_HIDE);
   LayoutControls();
+}
+
+void TVemkoSearcher::EnsureFilterPanel() {
+  if (Panel5) return;
+  FilterPanelMaking = true;
+  CreateFilterPanel();
+  // The defaults as at start (the column caption of 「更新日」 was set then).
+  SendMessageA(ComboBox1, CB_SETCURSEL, kLastWriteItem, 0);
+  for (HWND combo : {ComboBox2, ComboBox3, ComboBox4}) SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  for (auto [picker, day] :
+       {std::pair{DateTimePicker2, PickerDay(FilterStartDay)},
+        std::pair{DateTimePicker1, PickerDay(DaysBefore(FilterStartDay, 1))}}) {
+    SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
+  }
+  FilterPanelMaking = false;
+}
+
+void TVemkoSearcher::ReadFilterPanel(SearchQuery& q) const {
+  if (!Panel5) {
+    q.dateOn = false;
+    q.dateKind = DateKind::LastWrite;
+    q.dateFrom = DateTimeOf(PickerDay(DaysBefore(FilterStartDay, 1)));
+    q.dateTo = DateTimeOf(PickerDay(FilterStartDay));
+    q.sizeOn = false;
+    q.sizeRelation = SizeRelation::Smaller;
+    q.sizeLowKB = q.sizeHighKB = 1;
+    return;
+  }
+  q.dateOn = win::IsChecked(CheckBox9);
+  q.dateKind = win::SelectedIndex(ComboBox1) == 0 ? DateKind::Created : DateKind::LastWrite;
+  q.dateFrom = PickerValue(DateTimePicker1);
+  q.dateTo = PickerValue(DateTimePicker2);
+  q.sizeOn = win::IsChecked(CheckBox10);
+  const int relation = win::SelectedIndex(ComboBox2);
+  q.sizeRelation = relation == 1            ? SizeRelation::Larger
+                   : relation == kRangeItem ? SizeRelation::Range
+                                            : SizeRelation::Smaller;
+  q.sizeLowKB = SizeBoundKB(UpDown2, ComboBox3);
+  q.sizeHighKB = SizeBoundKB(UpDown3, ComboBox4);
 }
 
 void TVemkoSearcher::CheckBox9Click() {
@@ -161,7 +258,9 @@ void TVemkoSearcher::CheckBox10Click() {
   for (HWND c : {UpDown3, NumberEdit3, ComboBox4}) EnableWindow(c, second);
 }
 
-void TVemkoSearcher::ComboBox1Change() { SetListColumnCaption(2, SelectedText(ComboBox1)); }
+void TVemkoSearcher::ComboBox1Change() {
+  SetListColumnCaption(2, SelectedText(ComboBox1));
+}
 
 void TVemkoSearcher::ComboBox2Change() {
   const bool second = win::IsChecked(CheckBox10) && win::SelectedIndex(ComboBox2) == kRangeItem;

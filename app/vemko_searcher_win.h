@@ -165,6 +165,30 @@ class TVemkoSearcher {
   win::UniqueBitmap MakeGlyph(int imageIndex) const;
   void SetListColumnCaption(int column, const std::string& caption);
   std::string ListColumnCaption(int column) const;
+  // (start: add its own members below this line)
+  // The filter panel is made when it is first needed (the first press of
+  // 「Option」, or whatever else reads or sets its controls), hidden and at
+  // its defaults: its seventeen controls, two combo boxes and two date
+  // pickers among them, cost a start under Wine more than all the rest of
+  // the search panel. Until then Panel5 and its controls are null, and
+  // ReadFilterPanel gives the defaults.
+  void EnsureFilterPanel();
+  // The date and size filter of a search: the filter panel's values, or its
+  // defaults while it has not been made (both filters off, 「更新日」,
+  // yesterday to today, 「小さい」, 1 KB to 1 KB).
+  void ReadFilterPanel(SearchQuery& query) const;
+  // The day the date pickers start from (the second one; the first is the
+  // day before), taken in the constructor.
+  SYSTEMTIME FilterStartDay{};
+  // Set while EnsureFilterPanel makes the panel and sets its defaults: the
+  // changes its controls report meanwhile (the size numbers' first texts)
+  // are no user's, and start no search.
+  bool FilterPanelMaking = false;
+  // A memory DC holding the controls' font, made at the first TextWidth and
+  // kept: a screen DC per measure costs about half a millisecond under Wine,
+  // and the controls' layout measures some thirty texts at start. Released
+  // before the font (in the destructor).
+  mutable win::UniqueMemoryDC measureDC_;
 
   // ---- search panel (app/search_panel_win.cpp) ---------------------------
   void NumberEdit1Change();

@@ -40,25 +40,6 @@ void SetMouseCursor(LPCSTR which) {
   SetCursor(LoadCursorA(nullptr, which));
 }
 
-LocalDateTime PickerValue(HWND picker) {
-  SYSTEMTIME t{};
-  LocalDateTime v;
-  if (SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) == GDT_VALID) {
-    v = {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-  }
-  return v;
-}
-
-// A size bound in KB: the up-down control's number (it reads its buddy edit
-// and keeps the last valid number when the text is not one in 1-1024) times
-// the unit of its box (item 1 "MB").
-uint32_t SizeBoundKB(HWND updown, HWND unitBox) {
-  BOOL failed = FALSE;
-  LRESULT n = SendMessageA(updown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed));
-  n = std::clamp<LRESULT>(n, 1, 1024);
-  return static_cast<uint32_t>(n) * (win::SelectedIndex(unitBox) == 1 ? 1024u : 1u);
-}
-
 std::function<void()>& ScanFault() {
   static std::function<void()> fault;
   return fault;
@@ -101,17 +82,7 @@ SearchQuery SearchQueryFromPanel(const TVemkoSearcher& w) {
   q.attrH = win::IsChecked(w.CheckBox4);
   q.attrSH = win::IsChecked(w.CheckBox6);
   q.attrR = win::IsChecked(w.CheckBox8);
-  q.dateOn = win::IsChecked(w.CheckBox9);
-  q.dateKind = win::SelectedIndex(w.ComboBox1) == 0 ? DateKind::Created : DateKind::LastWrite;
-  q.dateFrom = PickerValue(w.DateTimePicker1);
-  q.dateTo = PickerValue(w.DateTimePicker2);
-  q.sizeOn = win::IsChecked(w.CheckBox10);
-  const int relation = win::SelectedIndex(w.ComboBox2);
-  q.sizeRelation = relation == 1   ? SizeRelation::Larger
-                   : relation == 2 ? SizeRelation::Range
-                                   : SizeRelation::Smaller;
-  q.sizeLowKB = SizeBoundKB(w.UpDown2, w.ComboBox3);
-  q.sizeHighKB = SizeBoundKB(w.UpDown3, w.ComboBox4);
+  w.ReadFilterPanel(q);  // its defaults until the filter panel is made
   q.hitLimit = w.Settings.max;
   q.maxstop = w.Settings.maxstop;
   q.recy = w.Settings.recy;

@@ -134,6 +134,8 @@ TEST_F(FrameTest, FirstStartInEmptyFolder) {
       {w->CheckBox3, false}, {w->CheckBox4, false}, {w->CheckBox6, false}, {w->CheckBox8, true}};
   for (auto [box, on] : boxes) EXPECT_EQ(win::IsChecked(box), on) << win::WindowText(box);
   EXPECT_EQ(w->TagOf(w->CheckBox6), 110);
+  w->EnsureFilterPanel();
+  EXPECT_FALSE(IsWindowVisible(w->Panel5));
   EXPECT_EQ(w->TagOf(w->ComboBox1), 120);
   EXPECT_EQ(w->TagOf(w->ComboBox4), 130);
   const char* captions[] = {"名前", "サイズ", "更新日", "属性と状態", "種類", "パス"};

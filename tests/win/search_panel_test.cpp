@@ -21,6 +21,7 @@
 #include "platform/message_box.h"
 #include "platform/window_text.h"
 #include "results/row_text.h"
+#include "search/search_run_win.h"
 #include "searchlist/list_files.h"
 #include "tests/win/win_test_util.h"
 #include "tests/win/window_test_util.h"
@@ -77,9 +78,7 @@ PackedDate Packed(const char* text) {
 
 class SearchPanelTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    hook_ = test::RecordMessageBoxes(boxes_, IDNO);
-  }
+  void SetUp() override { hook_ = test::RecordMessageBoxes(boxes_, IDNO); }
 
   // A window over a list of five text files of 1, 3, 5, 2,000 and 40,000 KB,
   // shown as at start, with "txt" typed into the name box.
@@ -157,8 +156,84 @@ TEST_F(SearchPanelTest, FilterChangesStartSearchesAndLimitChangesDoNot) {
   EXPECT_EQ(w->HitLimit(), 5001);
 }
 
+TEST_F(SearchPanelTest, FilterPanelIsMadeAtTheFirstOptionPressAsAtStart) {
+  // The window starts without the filter panel; a search takes the panel's
+  // defaults: both filters off, so all five files of every size are found.
+  auto w = Start();
+  EXPECT_EQ(w->Panel5, nullptr);
+  EXPECT_EQ(Rows(*w), 5);
+  EXPECT_EQ(w->ListColumnCaption(2), "更新日");
+  w->Tool1Click();
+  EXPECT_FALSE(w->N13->Enabled());
+  EXPECT_FALSE(w->N14->Enabled());
+  const SearchQuery unmade = SearchQueryFromPanel(*w);
+  RECT below;
+  GetWindowRect(w->Panel1, &below);
+
+  Click(w->SpeedButton2);
+  ASSERT_NE(w->Panel5, nullptr);
+  EXPECT_TRUE(IsWindowVisible(w->Panel5));
+  // Right after the search panel among the window's children, as when it was
+  // made at start (the Tab order), and the list moved below it.
+  EXPECT_EQ(GetWindow(w->Panel1, GW_HWNDNEXT), w->Panel5);
+  RECT panel, list;
+  GetWindowRect(w->Panel5, &panel);
+  GetWindowRect(w->ListView1, &list);
+  EXPECT_EQ(panel.top, below.bottom);
+  EXPECT_EQ(list.top, panel.bottom);
+
+  // Its controls at the start defaults.
+  auto comboText = [](HWND combo) {
+    char text[64] = {};
+    SendMessageA(combo, CB_GETLBTEXT, win::SelectedIndex(combo), reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  struct Default {
+    const char* name;
+    HWND control;
+    std::string shown;
+    bool enabled;
+  };
+  const Default defaults[] = {
+      {"CheckBox9", w->CheckBox9, "日付", true},     {"ComboBox1", w->ComboBox1, "更新日", false},
+      {"CheckBox10", w->CheckBox10, "サイズ", true}, {"ComboBox2", w->ComboBox2, "小さい", false},
+      {"NumberEdit2", w->NumberEdit2, "1", false},   {"ComboBox3", w->ComboBox3, "KB", false},
+      {"NumberEdit3", w->NumberEdit3, "1", false},   {"ComboBox4", w->ComboBox4, "KB", false},
+      {"StaticText2", w->StaticText2, "", true},
+  };
+  for (const Default& d : defaults) {
+    SCOPED_TRACE(d.name);
+    const bool combo = std::string(d.name).starts_with("ComboBox");
+    EXPECT_EQ(combo ? comboText(d.control) : win::WindowText(d.control), d.shown);
+    EXPECT_EQ(IsWindowEnabled(d.control) != FALSE, d.enabled);
+    EXPECT_FALSE(win::IsChecked(d.control));
+  }
+  SYSTEMTIME to{}, from{};
+  SendMessageA(w->DateTimePicker2, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&to));
+  SendMessageA(w->DateTimePicker1, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&from));
+  EXPECT_EQ(std::tuple(to.wYear, to.wMonth, to.wDay),
+            std::tuple(w->FilterStartDay.wYear, w->FilterStartDay.wMonth, w->FilterStartDay.wDay));
+  EXPECT_FALSE(IsWindowEnabled(w->DateTimePicker1));
+  // What a search took from the panel before it was made, it takes from it now.
+  const SearchQuery made = SearchQueryFromPanel(*w);
+  EXPECT_EQ(
+      std::tuple(made.dateOn, made.dateKind, DateTimeKey(made.dateFrom), DateTimeKey(made.dateTo),
+                 made.sizeOn, made.sizeRelation, made.sizeLowKB, made.sizeHighKB),
+      std::tuple(unmade.dateOn, unmade.dateKind, DateTimeKey(unmade.dateFrom),
+                 DateTimeKey(unmade.dateTo), unmade.sizeOn, unmade.sizeRelation, unmade.sizeLowKB,
+                 unmade.sizeHighKB));
+  EXPECT_LT(DateTimeKey(made.dateFrom), DateTimeKey(made.dateTo));
+
+  // Pressed again: hidden, the list back under the search panel.
+  Click(w->SpeedButton2);
+  EXPECT_FALSE(IsWindowVisible(w->Panel5));
+  GetWindowRect(w->ListView1, &list);
+  EXPECT_EQ(list.top, below.bottom);
+}
+
 TEST_F(SearchPanelTest, HiddenWindowRelationChangeNeitherSearchesNorShowsSize) {
   auto w = Start(/*show=*/false);
+  w->EnsureFilterPanel();
   w->SetListColumnCaption(kColumnName, kNoSearchMark);
   ChooseItem(*w, w->ComboBox2, 2);
   ASSERT_TRUE(test::WaitForSearch(*w));
@@ -202,8 +277,8 @@ TEST_F(SearchPanelTest, FilterBoxesEnableTheirControls) {
 
 TEST_F(SearchPanelTest, SizeTextFollowsUnitsAndRelationOnly) {
   auto w = Start();
-  EXPECT_EQ(win::WindowText(w->StaticText2), "");  // until the first change
   Click(w->SpeedButton2);
+  EXPECT_EQ(win::WindowText(w->StaticText2), "");  // until the first change
   struct Case {
     int low, lowUnit, relation, high, highUnit;
     const char* text;

@@ -486,6 +486,7 @@ TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
   const int arrow = SortImageOf(*w, kColumnDate);
   ASSERT_NE(arrow, -1);
   const std::string caption = w->ListColumnCaption(kColumnDate);
+  w->EnsureFilterPanel();
   SendMessageA(w->ComboBox1, CB_SETCURSEL, 1 - win::SelectedIndex(w->ComboBox1), 0);
   w->ComboBox1Change();
   EXPECT_NE(w->ListColumnCaption(kColumnDate), caption);
@@ -655,6 +656,7 @@ TEST_F(SearchWindowTest, ToolsMenuEnablesModesByTheirBoxes) {
       {false, true, false, false, true, true, true, true, true, true, true},
   };
   auto w = StartStandard();
+  w->EnsureFilterPanel();
   for (const Case& c : cases) {
     const std::pair<HWND, bool> boxes[] = {{w->CheckBox3, c.s},    {w->CheckBox4, c.h},
                                            {w->CheckBox6, c.sh},   {w->CheckBox8, c.r},
@@ -674,6 +676,7 @@ TEST_F(SearchWindowTest, NoScanWhileBuildFillsLiveList) {
   auto w = StartStandard();
   Type(*w, "txt");
   ASSERT_EQ(RowCount(w->ListView1), 7);
+  w->EnsureFilterPanel();
   // A build without upmode is filling the live set.
   w->Settings.upmode = false;
   w->BuildStop.store(0);

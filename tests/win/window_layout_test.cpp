@@ -204,6 +204,7 @@ TEST_F(WindowLayoutTest, EveryControlShowsUnderscoresAndDescenders) {
   ASSERT_TRUE(Search(*w, "_"));
   ASSERT_EQ(ListView_GetItemCount(w->ListView1), 2);
   // Panel5's controls are measured where they are, hidden or not.
+  w->EnsureFilterPanel();
   struct Case {
     const char* name;
     HWND control;
