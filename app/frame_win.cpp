@@ -85,7 +85,7 @@ bool UnattendedStart(bool integratedInstall, const std::vector<std::string>& arg
 
 TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) {
   // The stored list is read on a thread of its own while the window is made
-  // below, and FormShow loads it (its step 1) from what was read, unless the
+  // below, and FormShow loads it first of all from what was read, unless the
   // files changed meanwhile. An unattended build never shows the window and
   // reads no list.
   if (const std::string folder = ProgramFolderOf(options_);
@@ -94,8 +94,8 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
     // The shell makes its system image lists at their first use, and sets
     // up its folder names at the first look at a path's attributes; both
     // take a good part of a start. They are done here on a thread of their
-    // own, and FormCreate (its steps 5 and 6) then gets the same lists and
-    // the program folder's icon at once.
+    // own, and FormCreate then gets the same lists and the program folder's
+    // icon at once.
     ShellImagesWarmUp = std::jthread([folder] {
       const win::ComInitGuard com;
       const std::string root = folder.substr(0, 3);
@@ -107,17 +107,17 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
     });
   }
 
-  // 1. The window from its description; the state starts idle: no workers,
+  // The window from its description; the state starts idle: no workers,
   // both stop flags set, nothing dirty, NameSearch, hit limit 1000, sort at
   // column 0 ascending (the members' initial values).
   CreateMainWindow();
 
-  // 2. Date text format and system generation.
+  // Date text format and system generation.
   DateTextFormat = "yyyy/mm/dd hh:nn";
   SystemKind = win::QuerySystemKind();
   IsNT5OrLater = SystemKind == 2;
 
-  // 3. Program and data folders, the data files' paths.
+  // Program and data folders, the data files' paths.
   const std::string exePath = win::ModuleFilePath();
   ProgramFolder = ProgramFolderOf(options_);
   ExeName = options_.exeName.empty() ? win::FileNamePart(exePath) : options_.exeName;
@@ -134,7 +134,7 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   // nothing and writes at close fail silently.
   if (!win::DirectoryExists(DataFolder)) win::CreateDirectoryTree(DataFolder);
 
-  // 4. The launcher's folder, whether this copy lives in it, and the two
+  // The launcher's folder, whether this copy lives in it, and the two
   // companion items of the tools menu.
   LauncherFolder = options_.launcherFolder
                        ? *options_.launcherFolder
@@ -142,24 +142,24 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   IntegratedInstall = InLauncherFolder(ProgramFolder);
   SetLauncherMenuStates();
 
-  // 5. Hints.
+  // Hints.
   N7->Hint = std::string("指定の属性値") + "に一致するファイルを検索する";
   N13->Hint = std::string("指定の日付") + "に一致するファイルを検索する";
   N14->Hint = std::string("指定のサイズ") + "に一致するファイルを検索する";
   SetControlHint(SpeedButton7,
                  "インクリメンタル検索|一文字、入力する度に一致するテキストを検索する");
 
-  // 6. Filter panel defaults. The panel is made with them when it is first
+  // Filter panel defaults. The panel is made with them when it is first
   // needed (EnsureFilterPanel); here the pickers' day is taken, and the date
   // kind 「更新日」 names result column 2. No search starts from here.
   GetLocalTime(&FilterStartDay);
   SetListColumnCaption(2, "更新日");
 
-  // 7. The progress strip repaints its caption without flicker (the glyphs
+  // The progress strip repaints its caption without flicker (the glyphs
   // were made with the controls).
   SetPanelDoubleBuffered(Panel3, true);
 
-  // 8. Settings, and the companion items' hints that come from them.
+  // Settings, and the companion items' hints that come from them.
   ReadSettings();
   if (!Settings.toolpath.empty()) {
     SendBinderMenu->Hint = "選択したフォルダを登録する > [ " + Settings.toolpath + " ]";
@@ -168,12 +168,12 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
     Pexwick1->Hint = "選択したフォルダを登録する > [ " + Settings.simpcppath + " ]";
   }
 
-  // 9. The hit limit, written as the spin buttons write it: the change
+  // The hit limit, written as the spin buttons write it: the change
   // handler clamps and formats it.
   NumberEditFromUser = false;
   SetWindowTextA(NumberEdit1, std::to_string(Settings.max).c_str());
 
-  // 10. Status-bar hints: a message hook of this thread sees every mouse move
+  // Status-bar hints: a message hook of this thread sees every mouse move
   // before its window does, whatever loop (main, modal, message box) runs.
   g_hintWindow = this;
   hintHook_.reset(SetWindowsHookExA(WH_GETMESSAGE, &TVemkoSearcher::HintHookProc, nullptr,
@@ -221,31 +221,31 @@ void TVemkoSearcher::SetLauncherMenuStates() {
 void TVemkoSearcher::FormCreate() {
   if (formCreated_) return;
   formCreated_ = true;
-  // 1. The lists of the data model exist as members; the icon extensions.
+  // The lists of the data model exist as members; the icon extensions.
   SpecialIconExtensions = kSpecialIconExtensions;
   TypeCache.clear();
 
-  // 2. Per-drive counts, each only when its file exists and is a plain file
+  // Per-drive counts, each only when its file exists and is a plain file
   // of plausible size. LoadSearchList reads them again with the list, from
   // the same save, and computes them from the list when either cannot be
   // used (a wrong count would make a drive-restricted search skip entries).
   LoadDriveCounts(FolderCountsPath, FolderCounts);
   LoadDriveCounts(FileCountsPath, FileCounts);
 
-  // 3. GetDiskFreeSpaceExA, looked up in the already loaded kernel32.dll (no
+  // GetDiskFreeSpaceExA, looked up in the already loaded kernel32.dll (no
   // reference taken).
   if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
     DiskFreeSpaceEntry = reinterpret_cast<DiskFreeSpaceExFn>(
         reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
   }
 
-  // 4. OLE and COM for this thread, the shell's allocator and desktop folder.
+  // OLE and COM for this thread, the shell's allocator and desktop folder.
   OleInit = std::make_unique<win::OleInitGuard>();
   ComInit = std::make_unique<win::ComInitGuard>();
   ShellAllocator = win::ShellMalloc();
   if (FAILED(SHGetDesktopFolder(ShellDesktopFolder.put()))) ShellDesktopFolder.reset();
 
-  // 5. The system image lists, found through the root of the program's drive.
+  // The system image lists, found through the root of the program's drive.
   if (ShellImagesWarmUp.joinable()) ShellImagesWarmUp.join();
   const std::string root = ProgramFolder.substr(0, 3);
   SHFILEINFOA info{};
@@ -258,21 +258,21 @@ void TVemkoSearcher::FormCreate() {
     ListView_SetImageList(ListView1, SystemSmallImages, LVSIL_SMALL);
   }
 
-  // 6. The default icons of new folder and file rows.
+  // The default icons of new folder and file rows.
   FolderIconIndex = FileInfoIcon(ProgramFolder);
   FileIconIndex = FileInfoIcon("*.dat");
 
-  // 7. The header's sort marks.
+  // The header's sort marks.
   if (HWND header = ListView_GetHeader(ListView1)) {
     SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.get()));
   }
 
-  // 8. Files may be dropped on the window; rows may be dragged out of it,
+  // Files may be dropped on the window; rows may be dragged out of it,
   // and Ctrl+C on the list copies them.
   DragAcceptFiles(hwnd_, TRUE);
   HookRowDragAndCopyKey();
 
-  // 9. The command line.
+  // The command line.
   EvaluateCommandLine(options_.args);
 }
 
@@ -301,7 +301,7 @@ void TVemkoSearcher::Close() {
 }
 
 void TVemkoSearcher::FormShow() {
-  // 1. The search list; without one, or with a damaged one, the offer to
+  // The search list; without one, or with a damaged one, the offer to
   // build it. A damaged list's files stay as they are until a new list is
   // saved over them.
   const ListLoadResult list = LoadSearchList();
@@ -313,15 +313,15 @@ void TVemkoSearcher::FormShow() {
                                      : "検索リストが存在しません。新しく作成しますか？";
     if (win::AskYesNo(hwnd_, question, "検索リスト")) StartListBuild();
   }
-  // 2. The send-to submenu.
+  // The send-to submenu.
   SendToMenuBuild();
-  // 3. The filter panel starts hidden, whatever it was at the last close.
+  // The filter panel starts hidden, whatever it was at the last close.
   // At the first showing it has not been made yet (EnsureFilterPanel makes
   // it hidden), so the layout already fits and is not done again (each pass
   // moves and repaints the list).
   SendMessageA(SpeedButton2, BM_SETCHECK, BST_UNCHECKED, 0);
   if (Panel5 && ShowWindow(Panel5, SW_HIDE)) LayoutControls();
-  // 4. The 500 ms watch.
+  // The 500 ms watch.
   EnableTimer(Timer2, 500, true);
 }
 
@@ -346,28 +346,28 @@ void TVemkoSearcher::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   for (UINT id : {Timer1, Timer2, Timer3}) EnableTimer(id, 0, false);
-  // 1. Workers first: nothing they read may go before they have ended.
+  // Workers first: nothing they read may go before they have ended.
   StopSearch();
   StopListBuild();
   StopIconFetch();
   SearchThread.reset();
   BuildThread.reset();
   IconThread.reset();
-  // 2. Rows and hit records.
+  // Rows and hit records.
   if (ListView1 && IsWindow(ListView1)) ListView_SetItemCountEx(ListView1, 0, 0);
   HitList.clear();
-  // 3. The lists.
+  // The lists.
   LiveList.clear();
   BuildingList.clear();
   DriveList.clear();
   FolderCounts.clear();
   FileCounts.clear();
-  // 4. Shell interfaces, then COM and OLE.
+  // Shell interfaces, then COM and OLE.
   ShellDesktopFolder.reset();
   ShellAllocator.reset();
   ComInit.reset();
   OleInit.reset();
-  // 5. The send-to items.
+  // The send-to items.
   SendToMenuFree();
 }
 
