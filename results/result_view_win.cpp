@@ -62,6 +62,69 @@ void CopyCellText(const std::string& text, char* out, int size) {
   out[n] = '\0';
 }
 
+// True when row's icon is drawn from w.RowIcons in the repaint under way:
+// the report view, a row with an icon and nothing but the background around
+// it (not selected, focused, drop-highlighted or cut; those the list view
+// draws with their own blends). The list view's answer to the cell's image
+// and the drawing after the row both ask this, in the same repaint.
+bool DrawsCachedIcon(const TVemkoSearcher& w, int row) {
+  if (!w.RowsPainting || !w.CachedRowIcons || row < 0 ||
+      static_cast<size_t>(row) >= w.HitList.size()) {
+    return false;
+  }
+  const HitRecord& r = w.HitList[static_cast<size_t>(row)];
+  return r.ImageIndex >= 0 && r.OverlayIndex >= -1 && r.OverlayIndex < 15 && !ShowsCut(r) &&
+         ListView_GetImageList(w.ListView1, LVSIL_SMALL) &&
+         ListView_GetItemState(w.ListView1, row, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED) ==
+             0;
+}
+
+// The background the list view fills an unselected row with.
+COLORREF RowBackground(HWND listView) {
+  const COLORREF text = ListView_GetTextBkColor(listView);
+  return text != CLR_NONE ? text : ListView_GetBkColor(listView);
+}
+
+// ListView1CustomDraw: the stages of a repaint of the report view. The rows
+// whose icon comes from the cache get it once the list view has drawn the
+// rest of the row, in the middle of the icon's place.
+LRESULT ListView1CustomDraw(TVemkoSearcher& w, const NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      w.RowsPainting = w.CachedRowIcons && IsReportView(w.ListView1);
+      return w.RowsPainting ? CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+      return DrawsCachedIcon(w, static_cast<int>(draw.nmcd.dwItemSpec)) ? CDRF_NOTIFYPOSTPAINT
+                                                                        : CDRF_DODEFAULT;
+    case CDDS_ITEMPOSTPAINT: {
+      const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+      if (!DrawsCachedIcon(w, row)) return CDRF_DODEFAULT;
+      HIMAGELIST images = ListView_GetImageList(w.ListView1, LVSIL_SMALL);
+      RECT place{};
+      int cx = 0, cy = 0;
+      if (!ListView_GetItemRect(w.ListView1, row, &place, LVIR_ICON) ||
+          !ImageList_GetIconSize(images, &cx, &cy)) {
+        return CDRF_DODEFAULT;
+      }
+      const HitRecord& r = w.HitList[static_cast<size_t>(row)];
+      if (!w.RowIcons.Draw(images, r.ImageIndex, r.OverlayIndex + 1, RowBackground(w.ListView1),
+                           draw.nmcd.hdc, place.left + (place.right - place.left - cx) / 2,
+                           place.top + (place.bottom - place.top - cy) / 2)) {
+        // No cell (no memory for one): the list view draws every icon from
+        // now on, this row's at the next repaint.
+        w.CachedRowIcons = false;
+        ListView_RedrawItems(w.ListView1, row, row);
+      }
+      return CDRF_DODEFAULT;
+    }
+    case CDDS_POSTPAINT:
+      w.RowsPainting = false;
+      return CDRF_DODEFAULT;
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
 // ListView1Data: one row's cell, image and states, as the list view asks.
 void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) {
@@ -79,7 +142,13 @@ void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
                         win::PathExists(r.Path.c_str());
     CopyCellText(ColumnText(r, item.iSubItem, options, exists), item.pszText, item.cchTextMax);
   }
-  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = r.ImageIndex;
+  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
+    // A row whose icon is drawn from the cache gets an index its image list
+    // does not hold: the list view keeps the icon's place and draws nothing.
+    item.iImage = DrawsCachedIcon(w, item.iItem)
+                      ? ImageList_GetImageCount(ListView_GetImageList(w.ListView1, LVSIL_SMALL))
+                      : r.ImageIndex;
+  }
   if (item.mask & LVIF_STATE) {
     // The virtual list takes the overlay only from this answer.
     item.state &= ~(LVIS_CUT | LVIS_OVERLAYMASK);
@@ -234,6 +303,9 @@ bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
     case LVN_BEGINDRAG:  // left button; the drag-out is shellops/drag_out_win.cpp
       ListView1BeginDrag();
       *result = 0;
+      return true;
+    case NM_CUSTOMDRAW:
+      *result = ListView1CustomDraw(*this, *reinterpret_cast<NMLVCUSTOMDRAW*>(header));
       return true;
     case LVN_GETDISPINFOA:
       ListView1Data(*this, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
