@@ -534,7 +534,7 @@ class TVemkoSearcher {
   // The report view's repaint under way (from its custom-draw start to its
   // end): the plain rows' icons are drawn from RowIcons then, not by the
   // list view. CachedRowIcons off leaves every icon to the list view.
-  bool RowsPainting = false;
+  RowPaintState RowPaint;
   bool CachedRowIcons = true;
   RowIconCache RowIcons;
   bool SuppressSelectEvents = false;

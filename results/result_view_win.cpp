@@ -68,57 +68,74 @@ void CopyCellText(const std::string& text, char* out, int size) {
 // draws with their own blends). The list view's answer to the cell's image
 // and the drawing after the row both ask this, in the same repaint.
 bool DrawsCachedIcon(const TVemkoSearcher& w, int row) {
-  if (!w.RowsPainting || !w.CachedRowIcons || row < 0 ||
-      static_cast<size_t>(row) >= w.HitList.size()) {
+  const RowPaintState& paint = w.RowPaint;
+  if (!paint.active || !w.CachedRowIcons || row < 0 ||
+      static_cast<size_t>(row) >= w.HitList.size() || row == paint.focused ||
+      row == paint.dropTarget) {
     return false;
   }
   const HitRecord& r = w.HitList[static_cast<size_t>(row)];
-  return r.ImageIndex >= 0 && r.OverlayIndex >= -1 && r.OverlayIndex < 15 && !ShowsCut(r) &&
-         ListView_GetImageList(w.ListView1, LVSIL_SMALL) &&
-         ListView_GetItemState(w.ListView1, row, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED) ==
-             0;
+  if (r.ImageIndex < 0 || r.OverlayIndex < -1 || r.OverlayIndex >= 15 || ShowsCut(r)) return false;
+  return !paint.anySelected || ListView_GetItemState(w.ListView1, row, LVIS_SELECTED) == 0;
 }
 
-// The background the list view fills an unselected row with.
-COLORREF RowBackground(HWND listView) {
-  const COLORREF text = ListView_GetTextBkColor(listView);
-  return text != CLR_NONE ? text : ListView_GetBkColor(listView);
+// Reads what the rows of a repaint share; false when no icon can come from
+// the cache in it.
+bool StartRowPaint(TVemkoSearcher& w) {
+  RowPaintState& paint = w.RowPaint;
+  paint = {};
+  if (!w.CachedRowIcons || !IsReportView(w.ListView1)) return false;
+  paint.images = ListView_GetImageList(w.ListView1, LVSIL_SMALL);
+  if (!paint.images) return false;
+  paint.noImage = ImageList_GetImageCount(paint.images) + 0x10000;
+  const COLORREF text = ListView_GetTextBkColor(w.ListView1);
+  paint.background = text != CLR_NONE ? text : ListView_GetBkColor(w.ListView1);
+  paint.focused = ListView_GetNextItem(w.ListView1, -1, LVNI_FOCUSED);
+  paint.dropTarget = ListView_GetNextItem(w.ListView1, -1, LVNI_DROPHILITED);
+  paint.anySelected = ListView_GetSelectedCount(w.ListView1) > 0;
+  paint.active = true;
+  return true;
+}
+
+// Draws a row's icon from the cache in the middle of its place; the place
+// is asked of the list view once a repaint and follows the row's top after.
+void DrawCachedIcon(TVemkoSearcher& w, int row, const NMCUSTOMDRAW& item) {
+  RowPaintState& paint = w.RowPaint;
+  int cx = 0, cy = 0;
+  if (!ImageList_GetIconSize(paint.images, &cx, &cy)) return;
+  const bool rowKnown = item.rc.bottom > item.rc.top;
+  if (!paint.placeKnown || !rowKnown) {
+    RECT place{};
+    if (!ListView_GetItemRect(w.ListView1, row, &place, LVIR_ICON)) return;
+    paint.iconLeft = place.left + (place.right - place.left - cx) / 2;
+    paint.iconTop = place.top + (place.bottom - place.top - cy) / 2 - item.rc.top;
+    paint.placeKnown = rowKnown;
+  }
+  const HitRecord& r = w.HitList[static_cast<size_t>(row)];
+  if (!w.RowIcons.Draw(paint.images, r.ImageIndex, r.OverlayIndex + 1, paint.background, item.hdc,
+                       paint.iconLeft, item.rc.top + paint.iconTop)) {
+    // No cell (no memory for one): the list view draws every icon from now
+    // on, this row's at the next repaint.
+    w.CachedRowIcons = false;
+    ListView_RedrawItems(w.ListView1, row, row);
+  }
 }
 
 // ListView1CustomDraw: the stages of a repaint of the report view. The rows
 // whose icon comes from the cache get it once the list view has drawn the
-// rest of the row, in the middle of the icon's place.
+// rest of the row.
 LRESULT ListView1CustomDraw(TVemkoSearcher& w, const NMLVCUSTOMDRAW& draw) {
+  const int row = static_cast<int>(draw.nmcd.dwItemSpec);
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-      w.RowsPainting = w.CachedRowIcons && IsReportView(w.ListView1);
-      return w.RowsPainting ? CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+      return StartRowPaint(w) ? CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT:
-      return DrawsCachedIcon(w, static_cast<int>(draw.nmcd.dwItemSpec)) ? CDRF_NOTIFYPOSTPAINT
-                                                                        : CDRF_DODEFAULT;
-    case CDDS_ITEMPOSTPAINT: {
-      const int row = static_cast<int>(draw.nmcd.dwItemSpec);
-      if (!DrawsCachedIcon(w, row)) return CDRF_DODEFAULT;
-      HIMAGELIST images = ListView_GetImageList(w.ListView1, LVSIL_SMALL);
-      RECT place{};
-      int cx = 0, cy = 0;
-      if (!ListView_GetItemRect(w.ListView1, row, &place, LVIR_ICON) ||
-          !ImageList_GetIconSize(images, &cx, &cy)) {
-        return CDRF_DODEFAULT;
-      }
-      const HitRecord& r = w.HitList[static_cast<size_t>(row)];
-      if (!w.RowIcons.Draw(images, r.ImageIndex, r.OverlayIndex + 1, RowBackground(w.ListView1),
-                           draw.nmcd.hdc, place.left + (place.right - place.left - cx) / 2,
-                           place.top + (place.bottom - place.top - cy) / 2)) {
-        // No cell (no memory for one): the list view draws every icon from
-        // now on, this row's at the next repaint.
-        w.CachedRowIcons = false;
-        ListView_RedrawItems(w.ListView1, row, row);
-      }
+      return DrawsCachedIcon(w, row) ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    case CDDS_ITEMPOSTPAINT:
+      if (DrawsCachedIcon(w, row)) DrawCachedIcon(w, row, draw.nmcd);
       return CDRF_DODEFAULT;
-    }
     case CDDS_POSTPAINT:
-      w.RowsPainting = false;
+      w.RowPaint.active = false;
       return CDRF_DODEFAULT;
     default:
       return CDRF_DODEFAULT;
@@ -145,9 +162,7 @@ void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
     // A row whose icon is drawn from the cache gets an index its image list
     // does not hold: the list view keeps the icon's place and draws nothing.
-    item.iImage = DrawsCachedIcon(w, item.iItem)
-                      ? ImageList_GetImageCount(ListView_GetImageList(w.ListView1, LVSIL_SMALL))
-                      : r.ImageIndex;
+    item.iImage = DrawsCachedIcon(w, item.iItem) ? w.RowPaint.noImage : r.ImageIndex;
   }
   if (item.mask & LVIF_STATE) {
     // The virtual list takes the overlay only from this answer.

@@ -20,6 +20,24 @@
 
 namespace filvex {
 
+// What a repaint of the report view tells about all its rows, read once at
+// its start: each message to the list view costs tens of microseconds under
+// Wine, too much to ask per row.
+struct RowPaintState {
+  bool active = false;  // a repaint of the report view is under way
+  HIMAGELIST images = nullptr;
+  // An index `images` does not hold, even after the icons a repaint may add
+  // for its own rows: the list view keeps the icon's place and draws nothing.
+  int noImage = 0;
+  COLORREF background = 0;  // what an unselected row is filled with
+  int focused = -1;
+  int dropTarget = -1;
+  bool anySelected = false;
+  // The icon's place relative to its row's top, from the first row drawn.
+  bool placeKnown = false;
+  int iconLeft = 0, iconTop = 0;
+};
+
 class RowIconCache {
  public:
   static constexpr int kCells = 128;

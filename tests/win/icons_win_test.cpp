@@ -165,14 +165,24 @@ TEST_F(IconsWinTest, CachedRowIconsLookLikeTheListViewsOwn) {
     if (i % 7 == 4) r.AttrCode |= kCodeHidden;
     if (i % 3 == 0) r.ImageIndex = w_->FolderIconIndex;
   }
-  ListView_SetItemState(w_->ListView1, 2, LVIS_SELECTED, LVIS_SELECTED);
-  ListView_SetItemState(w_->ListView1, 6, LVIS_FOCUSED | LVIS_SELECTED,
-                        LVIS_FOCUSED | LVIS_SELECTED);
-  const COLORREF backgrounds[] = {RGB(255, 255, 255), RGB(255, 255, 215), RGB(225, 240, 255)};
-  for (const COLORREF background : backgrounds) {
-    SCOPED_TRACE(background);
-    ListView_SetBkColor(w_->ListView1, background);
-    ListView_SetTextBkColor(w_->ListView1, background);
+  struct Case {
+    COLORREF background;
+    bool selection;  // row 2 selected, row 6 selected and focused
+  };
+  const Case cases[] = {{RGB(255, 255, 255), false},
+                        {RGB(255, 255, 215), false},
+                        {RGB(255, 255, 255), true},
+                        {RGB(225, 240, 255), true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.background << " " << c.selection);
+    ListView_SetItemState(w_->ListView1, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (c.selection) {
+      ListView_SetItemState(w_->ListView1, 2, LVIS_SELECTED, LVIS_SELECTED);
+      ListView_SetItemState(w_->ListView1, 6, LVIS_FOCUSED | LVIS_SELECTED,
+                            LVIS_FOCUSED | LVIS_SELECTED);
+    }
+    ListView_SetBkColor(w_->ListView1, c.background);
+    ListView_SetTextBkColor(w_->ListView1, c.background);
     w_->CachedRowIcons = false;
     const std::vector<uint32_t> own = RepaintedPixels(w_->ListView1);
     ASSERT_FALSE(own.empty());
@@ -183,7 +193,7 @@ TEST_F(IconsWinTest, CachedRowIconsLookLikeTheListViewsOwn) {
     EXPECT_GE(cells, 2);                             // a file, a folder, a shortcut
     EXPECT_EQ(RepaintedPixels(w_->ListView1), own);  // cells copied
     EXPECT_EQ(w_->RowIcons.CellCount(), cells);
-    EXPECT_FALSE(w_->RowsPainting);
+    EXPECT_FALSE(w_->RowPaint.active);
   }
   LVITEMA item{};
   item.mask = LVIF_IMAGE;
