@@ -70,13 +70,15 @@ void CopyCellText(const std::string& text, char* out, int size) {
 bool DrawsCachedIcon(const TVemkoSearcher& w, int row) {
   const RowPaintState& paint = w.RowPaint;
   if (!paint.active || !w.CachedRowIcons || row < 0 ||
-      static_cast<size_t>(row) >= w.HitList.size() || row == paint.focused ||
-      row == paint.dropTarget) {
+      static_cast<size_t>(row) >= w.HitList.size() || row == paint.focused) {
     return false;
   }
   const HitRecord& r = w.HitList[static_cast<size_t>(row)];
   if (r.ImageIndex < 0 || r.OverlayIndex < -1 || r.OverlayIndex >= 15 || ShowsCut(r)) return false;
-  return !paint.anySelected || ListView_GetItemState(w.ListView1, row, LVIS_SELECTED) == 0;
+  // No row is ever drop-highlighted by this program: that state is only
+  // asked along with a selection, which needs a question per row anyway.
+  return !paint.anySelected ||
+         ListView_GetItemState(w.ListView1, row, LVIS_SELECTED | LVIS_DROPHILITED) == 0;
 }
 
 // Reads what the rows of a repaint share; false when no icon can come from
@@ -91,7 +93,6 @@ bool StartRowPaint(TVemkoSearcher& w) {
   const COLORREF text = ListView_GetTextBkColor(w.ListView1);
   paint.background = text != CLR_NONE ? text : ListView_GetBkColor(w.ListView1);
   paint.focused = ListView_GetNextItem(w.ListView1, -1, LVNI_FOCUSED);
-  paint.dropTarget = ListView_GetNextItem(w.ListView1, -1, LVNI_DROPHILITED);
   paint.anySelected = ListView_GetSelectedCount(w.ListView1) > 0;
   paint.active = true;
   return true;
@@ -99,26 +100,22 @@ bool StartRowPaint(TVemkoSearcher& w) {
 
 // Draws a row's icon from the cache in the middle of its place; the place
 // is asked of the list view once a repaint and follows the row's top after.
-void DrawCachedIcon(TVemkoSearcher& w, int row, const NMCUSTOMDRAW& item) {
+// False when the icon could not be drawn.
+bool DrawCachedIcon(TVemkoSearcher& w, int row, const NMCUSTOMDRAW& item) {
   RowPaintState& paint = w.RowPaint;
   int cx = 0, cy = 0;
-  if (!ImageList_GetIconSize(paint.images, &cx, &cy)) return;
+  if (!ImageList_GetIconSize(paint.images, &cx, &cy)) return false;
   const bool rowKnown = item.rc.bottom > item.rc.top;
   if (!paint.placeKnown || !rowKnown) {
     RECT place{};
-    if (!ListView_GetItemRect(w.ListView1, row, &place, LVIR_ICON)) return;
+    if (!ListView_GetItemRect(w.ListView1, row, &place, LVIR_ICON)) return false;
     paint.iconLeft = place.left + (place.right - place.left - cx) / 2;
     paint.iconTop = place.top + (place.bottom - place.top - cy) / 2 - item.rc.top;
     paint.placeKnown = rowKnown;
   }
   const HitRecord& r = w.HitList[static_cast<size_t>(row)];
-  if (!w.RowIcons.Draw(paint.images, r.ImageIndex, r.OverlayIndex + 1, paint.background, item.hdc,
-                       paint.iconLeft, item.rc.top + paint.iconTop)) {
-    // No cell (no memory for one): the list view draws every icon from now
-    // on, this row's at the next repaint.
-    w.CachedRowIcons = false;
-    ListView_RedrawItems(w.ListView1, row, row);
-  }
+  return w.RowIcons.Draw(paint.images, r.ImageIndex, r.OverlayIndex + 1, paint.background, item.hdc,
+                         paint.iconLeft, item.rc.top + paint.iconTop);
 }
 
 // ListView1CustomDraw: the stages of a repaint of the report view. The rows
@@ -132,7 +129,12 @@ LRESULT ListView1CustomDraw(TVemkoSearcher& w, const NMLVCUSTOMDRAW& draw) {
     case CDDS_ITEMPREPAINT:
       return DrawsCachedIcon(w, row) ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
     case CDDS_ITEMPOSTPAINT:
-      if (DrawsCachedIcon(w, row)) DrawCachedIcon(w, row, draw.nmcd);
+      if (DrawsCachedIcon(w, row) && !DrawCachedIcon(w, row, draw.nmcd)) {
+        // No cell (no memory for one) or no place: the list view draws
+        // every icon from now on, this row's at the next repaint.
+        w.CachedRowIcons = false;
+        ListView_RedrawItems(w.ListView1, row, row);
+      }
       return CDRF_DODEFAULT;
     case CDDS_POSTPAINT:
       w.RowPaint.active = false;

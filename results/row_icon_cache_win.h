@@ -31,7 +31,6 @@ struct RowPaintState {
   int noImage = 0;
   COLORREF background = 0;  // what an unselected row is filled with
   int focused = -1;
-  int dropTarget = -1;
   bool anySelected = false;
   // The icon's place relative to its row's top, from the first row drawn.
   bool placeKnown = false;

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/vemko_searcher_win.h"
-#include "results/row_icon_cache_win.h"
 #include "platform/com.h"
 #include "platform/message_box.h"
 #include "tests/core/test_util.h"
@@ -200,50 +199,6 @@ TEST_F(IconsWinTest, CachedRowIconsLookLikeTheListViewsOwn) {
   item.iItem = 3;
   ASSERT_TRUE(ListView_GetItem(w_->ListView1, &item));
   EXPECT_EQ(item.iImage, w_->HitList[3].ImageIndex);
-}
-
-// A cell copies what the image list draws over the same background; cells
-// are made once per image, overlay and background.
-TEST_F(IconsWinTest, RowIconCacheDrawsAsTheImageList) {
-  HIMAGELIST images = ListView_GetImageList(w_->ListView1, LVSIL_SMALL);
-  ASSERT_NE(images, nullptr);
-  int cx = 0, cy = 0;
-  ASSERT_TRUE(ImageList_GetIconSize(images, &cx, &cy));
-  HDC screen = GetDC(nullptr);
-  win::UniqueMemoryDC dc(CreateCompatibleDC(screen));
-  win::UniqueBitmap target(CreateCompatibleBitmap(screen, cx * 2, cy));
-  ReleaseDC(nullptr, screen);
-  win::SelectInDC select(dc.get(), target.get());
-  auto pixel_rows = [&](int x) {
-    std::vector<COLORREF> p;
-    for (int y = 0; y < cy; ++y)
-      for (int i = 0; i < cx; ++i) p.push_back(GetPixel(dc.get(), x + i, y));
-    return p;
-  };
-  struct Case {
-    int index, overlay;
-    COLORREF background;
-    int cells;  // after the draw
-  };
-  const Case cases[] = {
-      {w_->FileIconIndex, 0, RGB(255, 255, 255), 1},
-      {w_->FileIconIndex, 0, RGB(255, 255, 255), 1},
-      {w_->FileIconIndex, 2, RGB(255, 255, 255), 2},
-      {w_->FileIconIndex, 0, RGB(20, 30, 40), 3},
-      {w_->FolderIconIndex, 0, RGB(255, 255, 255), 4},
-      {w_->FolderIconIndex, 0, RGB(255, 255, 255), 4},
-  };
-  RowIconCache cache;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.index << " " << c.overlay << " " << c.background);
-    ASSERT_TRUE(ImageList_DrawEx(images, c.index, dc.get(), 0, 0, cx, cy, c.background, CLR_DEFAULT,
-                                 ILD_NORMAL | INDEXTOOVERLAYMASK(c.overlay)));
-    ASSERT_TRUE(cache.Draw(images, c.index, c.overlay, c.background, dc.get(), cx, 0));
-    EXPECT_EQ(pixel_rows(cx), pixel_rows(0));
-    EXPECT_EQ(cache.CellCount(), c.cells);
-  }
-  EXPECT_FALSE(cache.Draw(images, -1, 0, 0, dc.get(), 0, 0));
-  EXPECT_FALSE(cache.Draw(nullptr, 0, 0, 0, dc.get(), 0, 0));
 }
 
 }  // namespace
