@@ -57,6 +57,7 @@
 #include "platform/handles.h"
 #include "platform/worker_thread.h"
 #include "results/hit_record.h"
+#include "results/row_icon_cache_win.h"
 #include "search/match.h"
 #include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
@@ -554,6 +555,12 @@ class TVemkoSearcher {
   bool ShowsSearchHits = false;
   std::string CurrentFolder;
   int VisibleFirst = 0, VisibleLast = -1;
+  // The report view's repaint under way (from its custom-draw start to its
+  // end): the plain rows' icons are drawn from RowIcons then, not by the
+  // list view. CachedRowIcons off leaves every icon to the list view.
+  RowPaintState RowPaint;
+  bool CachedRowIcons = true;
+  RowIconCache RowIcons;
   bool SuppressSelectEvents = false;
   int TotalMatches = 0;
   bool WithinLimit = true;

@@ -32,6 +32,10 @@ TMyListView* TMyListView::Attach(HWND listView) {
     return nullptr;
   }
   SetPropA(listView, kOwnerProp, view);
+  // The list view's own repaints (a new row count, new rows) then never take
+  // the header along: the header covers its part of the list and repaints
+  // itself whenever its items change.
+  SetWindowLongPtrA(listView, GWL_STYLE, GetWindowLongPtrA(listView, GWL_STYLE) | WS_CLIPCHILDREN);
   view->GetColumnHandle();
   return view;
 }
@@ -108,6 +112,25 @@ void TMyListView::UnhookHeader() {
   previousHeaderProc_ = nullptr;
 }
 
+void TMyListView::RepaintCaptionOnly(HWND header, int item, bool pendingBefore) {
+  RECT itemRect{};
+  if (pendingBefore || !SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(item),
+                                     reinterpret_cast<LPARAM>(&itemRect))) {
+    return;
+  }
+  // The header asks for a repaint of all of itself; everything outside the
+  // item is taken off again, so the erase the header chose stays as it is.
+  RECT client{};
+  GetClientRect(header, &client);
+  HRGN outside = CreateRectRgnIndirect(&client);
+  HRGN inside = CreateRectRgnIndirect(&itemRect);
+  if (outside && inside && CombineRgn(outside, outside, inside, RGN_DIFF) != ERROR) {
+    ValidateRgn(header, outside);
+  }
+  if (inside) DeleteObject(inside);
+  if (outside) DeleteObject(outside);
+}
+
 LRESULT CALLBACK TMyListView::HeaderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = static_cast<TMyListView*>(GetPropA(wnd, kOwnerProp));
   if (!self) return DefWindowProcA(wnd, msg, wp, lp);  // not reached: the prop outlives the hook
@@ -117,8 +140,13 @@ LRESULT CALLBACK TMyListView::HeaderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
     self->UnhookHeader();
     self->header_ = nullptr;
   }
+  // A caption alone: HDITEMA and HDITEMW hold the mask at the same place.
+  const bool captionOnly = (msg == HDM_SETITEMA || msg == HDM_SETITEMW) && lp &&
+                           reinterpret_cast<const HDITEMA*>(lp)->mask == HDI_TEXT;
+  const bool pendingBefore = captionOnly && GetUpdateRect(wnd, nullptr, FALSE);
   const LRESULT result = self->headerUnicode_ ? CallWindowProcW(previous, wnd, msg, wp, lp)
                                               : CallWindowProcA(previous, wnd, msg, wp, lp);
+  if (captionOnly && result) RepaintCaptionOnly(wnd, static_cast<int>(wp), pendingBefore);
   if (msg == WM_CAPTURECHANGED && self->OnCmChange) self->OnCmChange();
   return result;
 }

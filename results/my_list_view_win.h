@@ -8,6 +8,12 @@
 // (which passes every message on) and puts the previous one back when the
 // list view is destroyed, then deletes itself.
 //
+// Repaints are kept to what changed: a caption set alone (the text, nothing
+// else of the item) repaints that caption's item, not the whole header, and
+// a repaint of the rows leaves the header alone (the list view clips its
+// children). Under Wine every header item costs about 1.5 ms to paint, and
+// the first column's caption changes twice at every search.
+//
 // Columns may carry width limits: a width asked of a column outside its
 // limits (by a drag of a column edge, a double-click on it, or a program's
 // call) is refused and the nearest limit is set instead.
@@ -59,6 +65,9 @@ class TMyListView {
   static LRESULT CALLBACK ListProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                    DWORD_PTR self);
   static LRESULT CALLBACK HeaderProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // Leaves only the item's own rectangle of the header waiting for a repaint
+  // after its caption was set, unless another repaint was pending before.
+  static void RepaintCaptionOnly(HWND header, int item, bool pendingBefore);
   // A header's width change about to happen; true when it is refused and the
   // limited width was set in its place.
   bool LimitWidthChange(const NMHEADERA& change);

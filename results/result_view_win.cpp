@@ -62,6 +62,88 @@ void CopyCellText(const std::string& text, char* out, int size) {
   out[n] = '\0';
 }
 
+// True when row's icon is drawn from w.RowIcons in the repaint under way:
+// the report view, a row with an icon and nothing but the background around
+// it (not selected, focused, drop-highlighted or cut; those the list view
+// draws with their own blends). The list view's answer to the cell's image
+// and the drawing after the row both ask this, in the same repaint.
+bool DrawsCachedIcon(const TVemkoSearcher& w, int row) {
+  const RowPaintState& paint = w.RowPaint;
+  if (!paint.active || !w.CachedRowIcons || row < 0 ||
+      static_cast<size_t>(row) >= w.HitList.size() || row == paint.focused) {
+    return false;
+  }
+  const HitRecord& r = w.HitList[static_cast<size_t>(row)];
+  if (r.ImageIndex < 0 || r.OverlayIndex < -1 || r.OverlayIndex >= 15 || ShowsCut(r)) return false;
+  // No row is ever drop-highlighted by this program: that state is only
+  // asked along with a selection, which needs a question per row anyway.
+  return !paint.anySelected ||
+         ListView_GetItemState(w.ListView1, row, LVIS_SELECTED | LVIS_DROPHILITED) == 0;
+}
+
+// Reads what the rows of a repaint share; false when no icon can come from
+// the cache in it.
+bool StartRowPaint(TVemkoSearcher& w) {
+  RowPaintState& paint = w.RowPaint;
+  paint = {};
+  if (!w.CachedRowIcons || !IsReportView(w.ListView1)) return false;
+  paint.images = ListView_GetImageList(w.ListView1, LVSIL_SMALL);
+  if (!paint.images) return false;
+  paint.noImage = ImageList_GetImageCount(paint.images) + 0x10000;
+  const COLORREF text = ListView_GetTextBkColor(w.ListView1);
+  paint.background = text != CLR_NONE ? text : ListView_GetBkColor(w.ListView1);
+  paint.focused = ListView_GetNextItem(w.ListView1, -1, LVNI_FOCUSED);
+  paint.anySelected = ListView_GetSelectedCount(w.ListView1) > 0;
+  paint.active = true;
+  return true;
+}
+
+// Draws a row's icon from the cache in the middle of its place; the place
+// is asked of the list view once a repaint and follows the row's top after.
+// False when the icon could not be drawn.
+bool DrawCachedIcon(TVemkoSearcher& w, int row, const NMCUSTOMDRAW& item) {
+  RowPaintState& paint = w.RowPaint;
+  int cx = 0, cy = 0;
+  if (!ImageList_GetIconSize(paint.images, &cx, &cy)) return false;
+  const bool rowKnown = item.rc.bottom > item.rc.top;
+  if (!paint.placeKnown || !rowKnown) {
+    RECT place{};
+    if (!ListView_GetItemRect(w.ListView1, row, &place, LVIR_ICON)) return false;
+    paint.iconLeft = place.left + (place.right - place.left - cx) / 2;
+    paint.iconTop = place.top + (place.bottom - place.top - cy) / 2 - item.rc.top;
+    paint.placeKnown = rowKnown;
+  }
+  const HitRecord& r = w.HitList[static_cast<size_t>(row)];
+  return w.RowIcons.Draw(paint.images, r.ImageIndex, r.OverlayIndex + 1, paint.background, item.hdc,
+                         paint.iconLeft, item.rc.top + paint.iconTop);
+}
+
+// ListView1CustomDraw: the stages of a repaint of the report view. The rows
+// whose icon comes from the cache get it once the list view has drawn the
+// rest of the row.
+LRESULT ListView1CustomDraw(TVemkoSearcher& w, const NMLVCUSTOMDRAW& draw) {
+  const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return StartRowPaint(w) ? CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+      return DrawsCachedIcon(w, row) ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    case CDDS_ITEMPOSTPAINT:
+      if (DrawsCachedIcon(w, row) && !DrawCachedIcon(w, row, draw.nmcd)) {
+        // No cell (no memory for one) or no place: the list view draws
+        // every icon from now on, this row's at the next repaint.
+        w.CachedRowIcons = false;
+        ListView_RedrawItems(w.ListView1, row, row);
+      }
+      return CDRF_DODEFAULT;
+    case CDDS_POSTPAINT:
+      w.RowPaint.active = false;
+      return CDRF_DODEFAULT;
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
 // ListView1Data: one row's cell, image and states, as the list view asks.
 void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= w.HitList.size()) {
@@ -79,7 +161,11 @@ void ListView1Data(TVemkoSearcher& w, LVITEMA& item) {
                         win::PathExists(r.Path.c_str());
     CopyCellText(ColumnText(r, item.iSubItem, options, exists), item.pszText, item.cchTextMax);
   }
-  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = r.ImageIndex;
+  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
+    // A row whose icon is drawn from the cache gets an index its image list
+    // does not hold: the list view keeps the icon's place and draws nothing.
+    item.iImage = DrawsCachedIcon(w, item.iItem) ? w.RowPaint.noImage : r.ImageIndex;
+  }
   if (item.mask & LVIF_STATE) {
     // The virtual list takes the overlay only from this answer.
     item.state &= ~(LVIS_CUT | LVIS_OVERLAYMASK);
@@ -234,6 +320,9 @@ bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
     case LVN_BEGINDRAG:  // left button; the drag-out is shellops/drag_out_win.cpp
       ListView1BeginDrag();
       *result = 0;
+      return true;
+    case NM_CUSTOMDRAW:
+      *result = ListView1CustomDraw(*this, *reinterpret_cast<NMLVCUSTOMDRAW*>(header));
       return true;
     case LVN_GETDISPINFOA:
       ListView1Data(*this, reinterpret_cast<NMLVDISPINFOA*>(header)->item);

@@ -1,5 +1,6 @@
 // Icons of the result rows in the main window: the page fetched on a
-// selection, the folder view's background fetch and its stop.
+// selection, the folder view's background fetch and its stop, and the icons
+// drawn from finished cells.
 #include <windows.h>
 // The other system headers build on the types of windows.h.
 #include <commctrl.h>
@@ -8,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/vemko_searcher_win.h"
 #include "platform/com.h"
@@ -117,6 +119,86 @@ TEST_F(IconsWinTest, CachedLookupsShareTheTypeCache) {
   bool txt = false;
   for (const std::string& e : w_->TypeCache) txt |= e.rfind(".txt=", 0) == 0;
   EXPECT_TRUE(txt);
+}
+
+// The pixels of a window's client area.
+std::vector<uint32_t> ClientPixels(HWND wnd) {
+  RECT client{};
+  GetClientRect(wnd, &client);
+  HDC screen = GetDC(wnd);
+  win::UniqueMemoryDC copy(CreateCompatibleDC(screen));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  win::UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  std::vector<uint32_t> pixels;
+  if (bitmap && bits) {
+    win::SelectInDC select(copy.get(), bitmap.get());
+    BitBlt(copy.get(), 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    pixels.assign(p, p + static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom));
+  }
+  ReleaseDC(wnd, screen);
+  return pixels;
+}
+
+std::vector<uint32_t> RepaintedPixels(HWND wnd) {
+  RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  return ClientPixels(wnd);
+}
+
+// The rows whose icons come from the cache look exactly as the list view
+// draws them itself, beside rows it still draws (selected, focused, cut),
+// over each background a search mode gives the list; outside a repaint the
+// rows still answer their own image.
+TEST_F(IconsWinTest, CachedRowIconsLookLikeTheListViewsOwn) {
+  FillRows(40);
+  for (size_t i = 1; i < w_->HitList.size(); ++i) {
+    HitRecord& r = w_->HitList[i];
+    if (i % 5 == 1) r.OverlayIndex = 1;  // a shortcut
+    if (i % 7 == 4) r.AttrCode |= kCodeHidden;
+    if (i % 3 == 0) r.ImageIndex = w_->FolderIconIndex;
+  }
+  struct Case {
+    COLORREF background;
+    bool selection;  // row 2 selected, row 6 selected and focused
+  };
+  const Case cases[] = {{RGB(255, 255, 255), false},
+                        {RGB(255, 255, 215), false},
+                        {RGB(255, 255, 255), true},
+                        {RGB(225, 240, 255), true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.background << " " << c.selection);
+    ListView_SetItemState(w_->ListView1, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (c.selection) {
+      ListView_SetItemState(w_->ListView1, 2, LVIS_SELECTED, LVIS_SELECTED);
+      ListView_SetItemState(w_->ListView1, 6, LVIS_FOCUSED | LVIS_SELECTED,
+                            LVIS_FOCUSED | LVIS_SELECTED);
+    }
+    ListView_SetBkColor(w_->ListView1, c.background);
+    ListView_SetTextBkColor(w_->ListView1, c.background);
+    w_->CachedRowIcons = false;
+    const std::vector<uint32_t> own = RepaintedPixels(w_->ListView1);
+    ASSERT_FALSE(own.empty());
+    w_->CachedRowIcons = true;
+    w_->RowIcons.Clear();
+    EXPECT_EQ(RepaintedPixels(w_->ListView1), own);  // cells made while painting
+    const int cells = w_->RowIcons.CellCount();
+    EXPECT_GE(cells, 2);                             // a file, a folder, a shortcut
+    EXPECT_EQ(RepaintedPixels(w_->ListView1), own);  // cells copied
+    EXPECT_EQ(w_->RowIcons.CellCount(), cells);
+    EXPECT_FALSE(w_->RowPaint.active);
+  }
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = 3;
+  ASSERT_TRUE(ListView_GetItem(w_->ListView1, &item));
+  EXPECT_EQ(item.iImage, w_->HitList[3].ImageIndex);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The list view additions of the result list: the header window, its image
-// list, the notice after a drag on the header, and the header's procedure put
-// back when the list view goes.
+// list, the notice after a drag on the header, the header's procedure put
+// back when the list view goes, and repaints kept to what changed.
 #include <windows.h>
 // The other system headers build on the types of windows.h.
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "results/my_list_view_win.h"
 
@@ -127,6 +129,96 @@ TEST(MyListView, ColumnWidthsStayWithinTheirLimits) {
     item.mask = HDI_WIDTH;
     SendMessageA(header, HDM_GETITEMA, c.column, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(item.cxy, c.width);  // the header agrees with the list view
+  }
+  DestroyWindow(list);
+}
+
+// The part of a window that waits for a repaint, as a rectangle list.
+bool UpdateRegionIs(HWND wnd, const RECT* expected) {
+  HRGN update = CreateRectRgn(0, 0, 0, 0);
+  const int kind = GetUpdateRgn(wnd, update, FALSE);
+  bool same = false;
+  if (!expected) {
+    same = kind == NULLREGION;
+  } else {
+    HRGN want = CreateRectRgnIndirect(expected);
+    same = EqualRgn(update, want) != FALSE;
+    DeleteObject(want);
+  }
+  DeleteObject(update);
+  return same;
+}
+
+// A caption set alone repaints its own item; anything else (another of the
+// item's values, a repaint already waiting) keeps the header's own choice,
+// and the rows' repaints leave the header alone.
+TEST(MyListView, RepaintsOnlyTheHeaderPartThatChanged) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND list =
+      CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA, 0, 0,
+                      400, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(list, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.cx = 100;
+    col.pszText = const_cast<char*>("名前");
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+  ListView_SetItemCountEx(list, 50, 0);
+  ASSERT_NE(TMyListView::Attach(list), nullptr);
+  HWND header = ListView_GetHeader(list);
+  RECT whole{};
+  GetClientRect(header, &whole);
+
+  enum Change { kCaption, kCaptionAndWidth, kRows };
+  struct Case {
+    const char* name;
+    Change change;
+    bool pending;   // the whole header waits for a repaint already
+    bool itemOnly;  // else the whole header waits
+  };
+  const Case cases[] = {
+      {"caption", kCaption, false, true},
+      {"caption over a waiting repaint", kCaption, true, false},
+      {"caption and width", kCaptionAndWidth, false, false},
+      {"rows", kRows, false, false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UpdateWindow(list);
+    ASSERT_TRUE(UpdateRegionIs(header, nullptr));
+    if (c.pending) InvalidateRect(header, nullptr, TRUE);
+    const std::string caption = "名前  [ " + std::to_string(++n) + " ]";
+    HDITEMA item{};
+    item.pszText = const_cast<char*>(caption.c_str());
+    item.cxy = 90 + n;
+    switch (c.change) {
+      case kCaption:
+        item.mask = HDI_TEXT;
+        SendMessageA(header, HDM_SETITEMA, 1, reinterpret_cast<LPARAM>(&item));
+        break;
+      case kCaptionAndWidth:
+        item.mask = HDI_TEXT | HDI_WIDTH;
+        SendMessageA(header, HDM_SETITEMA, 1, reinterpret_cast<LPARAM>(&item));
+        break;
+      case kRows:
+        InvalidateRect(list, nullptr, TRUE);
+        EXPECT_TRUE(UpdateRegionIs(header, nullptr));
+        continue;
+    }
+    RECT itemRect{};
+    SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&itemRect));
+    EXPECT_TRUE(UpdateRegionIs(header, c.itemOnly ? &itemRect : &whole));
+    char shown[64] = {};
+    HDITEMA read{};
+    read.mask = HDI_TEXT;
+    read.pszText = shown;
+    read.cchTextMax = sizeof shown;
+    SendMessageA(header, HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(caption, shown);
   }
   DestroyWindow(list);
 }

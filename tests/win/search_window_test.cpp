@@ -939,6 +939,12 @@ TEST_F(SearchWindowTest, SearchStartRepaintsTheCaptionItChanges) {
     SetWindowTextA(w->Edit1, "core");
     EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前");
     EXPECT_EQ(GetUpdateRect(header, nullptr, FALSE) != FALSE, c.repaint);
+    if (c.repaint && !c.pending) {  // the caption's own item, not the whole header
+      RECT item{}, update{};
+      Header_GetItemRect(header, kColumnName, &item);
+      GetUpdateRect(header, &update, FALSE);
+      EXPECT_TRUE(EqualRect(&update, &item));
+    }
     ASSERT_TRUE(test::WaitForSearch(*w));
     EXPECT_EQ(w->ListColumnCaption(kColumnName), "名前  [ 1 ]");
   }
