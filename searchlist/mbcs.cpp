@@ -38,24 +38,36 @@ bool LowerCopy(const char* src, size_t len, char* dst) {
   size_t i = 0;
   constexpr uint64_t kOnes = 0x0101010101010101ull;
   constexpr uint64_t kHigh = kOnes * 0x80;
+  // Folds the eight ASCII bytes at `at`, or answers false when one of them
+  // is not ASCII: a byte b below 0x80 gets its high bit from
+  // b + (0x80 - 'A') exactly when b >= 'A', and from b + (0x80 - 'Z' - 1)
+  // exactly when b > 'Z'; no sum carries into the next byte.
+  auto foldWord = [&](size_t at) {
+    uint64_t w;
+    std::memcpy(&w, in + at, 8);
+    if (w & kHigh) return false;
+    const uint64_t upper = ((w + kOnes * (0x80 - 'A')) & ~(w + kOnes * (0x80 - 'Z' - 1))) & kHigh;
+    w |= upper >> 2;  // 0x80 >> 2 is the 0x20 between the cases
+    changed |= upper != 0;
+    std::memcpy(out + at, &w, 8);
+    return true;
+  };
+  // Most names are ASCII and shorter than two words: while every byte so far
+  // was ASCII, the tail is folded as the last eight bytes, which overlap
+  // bytes already folded (folding them again changes nothing, whether in
+  // and out are one buffer or two). After a double-byte character that
+  // word could begin on its trail byte, so the tail is then walked.
+  bool allAscii = true;
   while (i < len) {
     if (len - i >= 8) {
-      // Eight ASCII bytes at once (most names are ASCII): a byte b below
-      // 0x80 gets its high bit from b + (0x80 - 'A') exactly when b >= 'A',
-      // and from b + (0x80 - 'Z' - 1) exactly when b > 'Z'; no sum carries
-      // into the next byte.
-      uint64_t w;
-      std::memcpy(&w, in + i, 8);
-      if (!(w & kHigh)) {
-        const uint64_t upper =
-            ((w + kOnes * (0x80 - 'A')) & ~(w + kOnes * (0x80 - 'Z' - 1))) & kHigh;
-        w |= upper >> 2;  // 0x80 >> 2 is the 0x20 between the cases
-        changed |= upper != 0;
-        std::memcpy(out + i, &w, 8);
+      if (foldWord(i)) {
         i += 8;
         continue;
       }
+    } else if (allAscii && i >= 8 && foldWord(len - 8)) {
+      break;
     }
+    allAscii = false;
     const unsigned char c = in[i];
     if (c < 0x80) {
       const bool upper = c >= 'A' && c <= 'Z';

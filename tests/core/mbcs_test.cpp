@@ -58,8 +58,11 @@ TEST(LowerCasing, FoldsLettersAndNeverTrailBytes) {
       {"\x84\x40\x84\x4E\x84\x4F\x84\x60", "\x84\x70\x84\x7E\x84\x80\x84\x91"},  // А Н О Я
       {"\x83\x41", "\x83\x41"},  // ア: trail byte 'A' is not a letter here
       {"\x95\x5CZ", "\x95\x5Cz"},
-      {"\xB1" "A", "\xB1" "a"},  // half-width katakana is one byte
-      {"\x82", "\x82"},         // a lead byte at the very end is left alone
+      {"\xB1"
+       "A",
+       "\xB1"
+       "a"},             // half-width katakana is one byte
+      {"\x82", "\x82"},  // a lead byte at the very end is left alone
   };
   for (const auto& c : cases) EXPECT_EQ(Lowered(c.in), c.out) << c.in;
 }
@@ -68,16 +71,20 @@ TEST(LowerCasing, FoldsLettersAndNeverTrailBytes) {
 // place of such a word, words cut by double-byte characters, and whether
 // anything changed (a name whose folding changes nothing is stored once).
 TEST(LowerCasing, WordsAtATimeFoldExactlyTheLetters) {
-  for (int b = 0; b < 0x80; ++b) {
-    for (size_t at = 0; at < 9; ++at) {
-      std::string in(9, 'q');
-      in[at] = static_cast<char>(b);
-      std::string out(in.size(), '\0');
-      const bool upper = b >= 'A' && b <= 'Z';
-      EXPECT_EQ(LowerCopy(in.data(), in.size(), out.data()), upper) << b << " at " << at;
-      std::string want = in;
-      if (upper) want[at] = static_cast<char>(b + 32);
-      EXPECT_EQ(out, want) << b << " at " << at;
+  // Lengths 9 to 16 put the byte in a tail folded as an overlapping word.
+  for (size_t length : {9, 12, 15, 16}) {
+    for (int b = 0; b < 0x80; ++b) {
+      for (size_t at = 0; at < length; ++at) {
+        std::string in(length, 'q');
+        in[at] = static_cast<char>(b);
+        std::string out(in.size(), '\0');
+        const bool upper = b >= 'A' && b <= 'Z';
+        EXPECT_EQ(LowerCopy(in.data(), in.size(), out.data()), upper) << b << " at " << at;
+        std::string want = in;
+        if (upper) want[at] = static_cast<char>(b + 32);
+        EXPECT_EQ(out, want) << b << " at " << at;
+        EXPECT_EQ(Lowered(in), want) << b << " at " << at;  // in place
+      }
     }
   }
   struct Case {
@@ -114,6 +121,12 @@ TEST(LowerCasing, WordsAtATimeFoldExactlyTheLetters) {
        "bcdefghijk"
        "\x83\x41",
        false},
+      // A tail whose last eight bytes would begin on ア's trail byte 'A'.
+      {"abcdefgh\x83\x41"
+       "BCDEFGH",
+       "abcdefgh\x83\x41"
+       "bcdefgh",
+       true},
       {"ABCDEFGH\x83\x41"
        "BCDEFGHIJ",
        "abcdefgh\x83\x41"
