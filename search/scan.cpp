@@ -511,8 +511,9 @@ class Scanner {
     // looked at kNear at a time, each group counted without a branch (the
     // offsets rise, so the count of those starting at or before pos is the
     // distance to the line). That costs a few cycles where the search below
-    // mispredicts a branch at each step; hits further apart pay it on top of
-    // a pass over more than 128 lines.
+    // mispredicts a branch at each step. For hits further apart those cycles
+    // come on top of the search, small beside the lines passed over to reach
+    // them.
     constexpr size_t kNear = 16;
     for (int block = 0; block < 8 && from + kNear < n; ++block) {
       size_t ahead = 0;
