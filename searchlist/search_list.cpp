@@ -499,6 +499,11 @@ void FileLines::clear() {
 void FileLines::reserve(size_t lines, size_t nameBytes) {
   entries_.reserve(lines);
   lower_.reserve(nameBytes);
+  // The same bound holds for the names with capitals. Grown as they come,
+  // a realloc under Windows moves the buffer at each step (a copy of all of
+  // it, and fresh pages to fault in); room never written costs nothing but
+  // address space, and shrinkToFit gives it back in place.
+  originals_.reserve(nameBytes);
 }
 
 void FileLines::shrinkToFit() {
