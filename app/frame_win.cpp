@@ -91,20 +91,6 @@ TVemkoSearcher::TVemkoSearcher(const StartOptions& options) : options_(options) 
   if (const std::string folder = ProgramFolderOf(options_);
       !UnattendedStart(InLauncherFolder(folder), options_.args)) {
     ListPreloader.start(folder + "data");
-    // The shell makes its system image lists at their first use, and sets
-    // up its folder names at the first look at a path's attributes; both
-    // take a good part of a start. They are done here on a thread of their
-    // own, and FormCreate then gets the same lists and the program folder's
-    // icon at once.
-    ShellImagesWarmUp = std::jthread([folder] {
-      const win::ComInitGuard com;
-      const std::string root = folder.substr(0, 3);
-      SHFILEINFOA info{};
-      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX);
-      SHGetFileInfoA(folder.c_str(), 0, &info, sizeof info,
-                     SHGFI_SYSICONINDEX | SHGFI_ATTRIBUTES | SHGFI_TYPENAME);
-    });
   }
 
   // The window from its description; the state starts idle: no workers,
@@ -245,22 +231,11 @@ void TVemkoSearcher::FormCreate() {
   ShellAllocator = win::ShellMalloc();
   if (FAILED(SHGetDesktopFolder(ShellDesktopFolder.put()))) ShellDesktopFolder.reset();
 
-  // The system image lists, found through the root of the program's drive.
-  if (ShellImagesWarmUp.joinable()) ShellImagesWarmUp.join();
-  const std::string root = ProgramFolder.substr(0, 3);
-  SHFILEINFOA info{};
-  SystemSmallImages = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  SystemLargeImages = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX));
-  if (SystemSmallImages && SystemLargeImages) {
-    ListView_SetImageList(ListView1, SystemLargeImages, LVSIL_NORMAL);
-    ListView_SetImageList(ListView1, SystemSmallImages, LVSIL_SMALL);
-  }
-
-  // The default icons of new folder and file rows.
-  FolderIconIndex = FileInfoIcon(ProgramFolder);
-  FileIconIndex = FileInfoIcon("*.dat");
+  // The system image lists and the default icons of new rows are not
+  // fetched here: the shell takes about 90 ms to make its image lists, which
+  // on two cores would be taken from the list read. That fetch starts a
+  // tick after FormShow (ImagesTimer), and EnsureSystemImages attaches the
+  // lists before any row is shown or made.
 
   // The header's sort marks.
   if (HWND header = ListView_GetHeader(ListView1)) {
@@ -294,6 +269,14 @@ void TVemkoSearcher::Show(int showCommand) {
   if (!ShowMainForm) return;
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
+  // FormShow runs once the window is on screen and painted: the window is
+  // made while the list is read, and shows while the read ends, instead of
+  // waiting for it unseen. The list information fills in when FormShow has
+  // taken the list.
+  if (!formShown_) {
+    formShown_ = true;
+    FormShow();
+  }
 }
 
 void TVemkoSearcher::Close() {
@@ -323,6 +306,10 @@ void TVemkoSearcher::FormShow() {
   if (Panel5 && ShowWindow(Panel5, SW_HIDE)) LayoutControls();
   // The 500 ms watch.
   EnableTimer(Timer2, 500, true);
+  // The system image lists (see FormCreate) are made once the window has
+  // painted what was filled in here: a timer's tick comes after every
+  // pending paint, and the fetch would otherwise take the CPU from it.
+  EnableTimer(ImagesTimer, 100, true);
 }
 
 bool TVemkoSearcher::FormCloseQuery() {
@@ -345,7 +332,7 @@ bool TVemkoSearcher::FormCloseQuery() {
 void TVemkoSearcher::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
-  for (UINT id : {Timer1, Timer2, Timer3}) EnableTimer(id, 0, false);
+  for (UINT id : {Timer1, Timer2, Timer3, ImagesTimer}) EnableTimer(id, 0, false);
   // Workers first: nothing they read may go before they have ended.
   StopSearch();
   StopListBuild();
@@ -380,6 +367,8 @@ void TVemkoSearcher::File1Click() {
 }
 
 void TVemkoSearcher::Timer2Timer() {
+  // The system image lists are attached at the first tick at the latest.
+  EnsureSystemImages();
   // Placing of the open-folder button, then the drag watch, then the
   // launcher watch.
   PlaceOpenFolderButton(ListView_GetNextItem(ListView1, -1, LVNI_SELECTED));
@@ -502,7 +491,8 @@ LRESULT CALLBACK TVemkoSearcher::HintHookProc(int code, WPARAM wp, LPARAM lp) {
         if (move) g_hintWindow->ApplicationHint(g_hintWindow->HintOf(msg->hwnd));
         // The tooltip learns of the mouse only from here (its tools do not
         // subclass their controls); a move over a control without a tool
-        // tells it the mouse left the last one.
+        // tells it the mouse left the last one. It is made at the first.
+        if (forTip && !g_hintWindow->HintToolTipTried) g_hintWindow->CreateHintToolTip();
         if (forTip && g_hintWindow->HintToolTip) {
           SendMessageA(g_hintWindow->HintToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
         }
@@ -561,18 +551,16 @@ LRESULT TVemkoSearcher::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == Timer1) Timer1Timer();
       if (wp == Timer2) Timer2Timer();
       if (wp == Timer3) Timer3Timer();
+      if (wp == ImagesTimer) {
+        EnableTimer(ImagesTimer, 0, false);
+        StartSystemImagesFetch();
+      }
       return 0;
     case WM_COPYDATA:
       return WMCopyData(reinterpret_cast<HWND>(wp), reinterpret_cast<COPYDATASTRUCT*>(lp));
     case WM_DROPFILES:
       WMDropFiles(reinterpret_cast<HDROP>(wp));
       return 0;
-    case WM_SHOWWINDOW:
-      if (wp && lp == 0) {
-        shown_ = true;
-        FormShow();
-      }
-      break;
     case WM_CLOSE:
       if (ListMaintenanceRunning) {
         // Served from inside a maintenance command's loop (the launcher

@@ -96,7 +96,7 @@ class TVemkoSearcher {
 
   HWND Handle() const { return hwnd_; }
   // Shows the window unless the start mode keeps it hidden (-search); the
-  // first showing runs FormShow.
+  // first showing runs FormShow once the window is painted.
   void Show(int showCommand = SW_SHOWNORMAL);
   // Asks the window to close. Posted, not sent: a close asked from inside a
   // worker's end handler must run after that handler has returned, or the
@@ -155,9 +155,10 @@ class TVemkoSearcher {
   int TextWidth(const std::string& text) const;
   // Window id for the next control created (menu items use 100+ and 500+).
   HMENU NextControlId();
-  HWND HintToolTip = nullptr;  // tooltip control of the short hints
-  int FontHeight = 0;          // tmHeight of the controls' font
-  int RowHeight = 22;          // height of an edit row: FontHeight and margins
+  HWND HintToolTip = nullptr;     // tooltip control of the short hints
+  bool HintToolTipTried = false;  // made (or failed) at the first mouse move
+  int FontHeight = 0;             // tmHeight of the controls' font
+  int RowHeight = 22;             // height of an edit row: FontHeight and margins
   int nextControlId_ = 2000;
   HWND AddControl(HWND control, const char* name, const std::string& hint = {}, int tag = 0);
   HWND FindControl(std::string_view name) const;
@@ -334,6 +335,16 @@ class TVemkoSearcher {
   int LookupIcon(const std::string& path, bool useCache);
   int ShellIconOf(const std::string& path);
   int FileInfoIcon(const std::string& path);
+  // The shell makes its system image lists on a thread of its own (started
+  // a tick after FormShow); EnsureSystemImages then attaches them to ListView1
+  // and takes FolderIconIndex and FileIconIndex, at the first search, the
+  // first rows or the first Timer2 tick, whichever comes first. Without the
+  // thread it makes them itself.
+  void StartSystemImagesFetch();
+  void EnsureSystemImages();
+  // Sets ListView1's row count; rows are never shown without the system
+  // image lists (their height and icons come from the small one).
+  void SetRowCount(int rows, DWORD flags = 0);
   // Rows about to be painted (first..last), when ico is on or the pickup
   // list is shown.
   void FetchPaintedIcons(int first, int last);
@@ -532,8 +543,8 @@ class TVemkoSearcher {
   // The first load's early read, started as the window is created and taken
   // by the first LoadSearchList (searchlist/list_preload.h).
   ListPreload ListPreloader;
-  // Makes the shell's system image lists while the window is made (the
-  // constructor starts it, FormCreate waits for it).
+  // Makes the shell's system image lists once the list is shown
+  // (StartSystemImagesFetch; EnsureSystemImages waits for it).
   std::jthread ShellImagesWarmUp;
   SearchList BuildingList;
   std::vector<std::string> DriveList;
@@ -605,6 +616,7 @@ class TVemkoSearcher {
   DiskFreeSpaceExFn DiskFreeSpaceEntry = nullptr;
   HIMAGELIST SystemSmallImages = nullptr;  // owned by the shell
   HIMAGELIST SystemLargeImages = nullptr;
+  bool SystemImagesAttached = false;  // EnsureSystemImages has run
 
   // Controls (children of the main window; they die with it). The names are
   // those of the window description; each comment gives the role and the
@@ -698,8 +710,9 @@ class TVemkoSearcher {
 
   // Timers of the main window: Timer1 one tick after a companion's binder-list
   // reply; Timer2 every 500 ms (open-folder button, drag watch, launcher
-  // watch); Timer3 one tick 500 ms before an ordered build.
-  static constexpr UINT Timer1 = 1, Timer2 = 2, Timer3 = 3;
+  // watch); Timer3 one tick 500 ms before an ordered build; ImagesTimer one
+  // tick after the first showing, to start the system image lists' fetch.
+  static constexpr UINT Timer1 = 1, Timer2 = 2, Timer3 = 3, ImagesTimer = 4;
 
  private:
   static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -720,9 +733,9 @@ class TVemkoSearcher {
   std::unordered_map<HWND, ControlInfo> controls_;
   std::string currentHint_;
   std::array<std::string, 2> statusTexts_;
-  std::array<bool, 4> timers_{};
+  std::array<bool, 5> timers_{};
   bool formCreated_ = false;
-  bool shown_ = false;
+  bool formShown_ = false;  // FormShow has run (the first Show)
   bool destroyed_ = false;
   win::UniqueHook hintHook_;
 };

@@ -62,7 +62,7 @@ void TVemkoSearcher::OpenFolderView(const std::string& folder) {
   SetMouseCursor(IDC_WAIT);
   ListFolderContents(path);
   const int rows = static_cast<int>(HitList.size());
-  ListView_SetItemCountEx(ListView1, rows, 0);
+  SetRowCount(rows);
   HitList.shrink_to_fit();
   // Reverse name order: files before folders, names descending. The sort
   // state of the header is left as the last column click set it.
@@ -101,6 +101,7 @@ int TVemkoSearcher::AddEntryRow(const std::string& path, bool isFile, bool fetch
                                 const DirEntry& entry) {
   // A row that is no longer listed (removed meanwhile) is never written
   // through: the entry gets a row of its own instead.
+  EnsureSystemImages();  // the default icons below
   const bool rewrite = row >= 0 && static_cast<size_t>(row) < HitList.size();
   if (!rewrite) row = -1;
   HitRecord added;
@@ -140,7 +141,7 @@ void TVemkoSearcher::ShowDriveList() {
     HitList.push_back(
         DriveRecord(drive, name, DriveCapacity(drive).total, FileInfoIcon(drive + "\\")));
   }
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
+  SetRowCount(static_cast<int>(HitList.size()));
   HitList.shrink_to_fit();
   ResumeListUpdates(ListView1);
 }

@@ -83,7 +83,7 @@ void TVemkoSearcher::ShowPickupList() {
     if (found.valid()) AddEntryRow(path, !entry.isFolder(), /*fetchNow=*/false, /*row=*/-1, entry);
   }
   HitList.shrink_to_fit();
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
+  SetRowCount(static_cast<int>(HitList.size()));
   ResumeListUpdates(ListView1);
   SetListColumnCaption(kColumnName, kPickupCaption);
   SetStatusText(0, std::to_string(HitList.size()));
@@ -109,7 +109,7 @@ void TVemkoSearcher::RemoveFromPickupList() {
     HitList.erase(HitList.begin() + row);
   }
   if (PickupList.size() != before) SavePickupList(*this);
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), LVSICF_NOSCROLL);
+  SetRowCount(static_cast<int>(HitList.size()), LVSICF_NOSCROLL);
   HitList.shrink_to_fit();
   SuppressSelectEvents = false;
   ResumeListUpdates(ListView1);

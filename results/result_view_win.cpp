@@ -228,7 +228,7 @@ void ShowNewRows(TVemkoSearcher& w) {
   // for the count the list has (about 10 ms under Wine): an owner-data list
   // keeps nothing of its rows but their states, cleared by the caller, so
   // the same count needs only the repaint below.
-  if (ListView_GetItemCount(w.ListView1) != rows) ListView_SetItemCountEx(w.ListView1, rows, 0);
+  if (ListView_GetItemCount(w.ListView1) != rows) w.SetRowCount(rows);
   // An unchanged count keeps the scroll position of the rows replaced.
   if (rows > 0 && (ListView_GetTopIndex(w.ListView1) > 0 || !IsReportView(w.ListView1))) {
     ListView_EnsureVisible(w.ListView1, 0, /*partialOK=*/FALSE);
@@ -390,6 +390,11 @@ bool TVemkoSearcher::ListView1Notify(NMHDR* header, LRESULT* result) {
     default:
       return false;
   }
+}
+
+void TVemkoSearcher::SetRowCount(int rows, DWORD flags) {
+  if (rows > 0) EnsureSystemImages();
+  ListView_SetItemCountEx(ListView1, rows, flags);
 }
 
 void TVemkoSearcher::ClearHitList() {

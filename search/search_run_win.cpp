@@ -158,6 +158,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   CurrentFolder.clear();
   ShowsSearchHits = true;
   run->query = SearchQueryFromPanel(*this);
+  EnsureSystemImages();
   run->icons = {FolderIconIndex, FileIconIndex};
   // The worker, on the window's search thread (kept between searches).
   SearchThread = std::make_unique<win::WorkerThread>(

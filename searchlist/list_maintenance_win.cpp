@@ -229,7 +229,7 @@ void TVemkoSearcher::RemoveSelectedEntries() {
   TotalMatches = std::max(0, TotalMatches - static_cast<int>(lastFirst.size()));
   WithinLimit = TotalMatches < HitLimit();
   ShowHitCount(*this);
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), 0);
+  SetRowCount(static_cast<int>(HitList.size()));
   HitList.shrink_to_fit();
   ShowListInfo();
   ListView_SetItemState(ListView1, -1, 0, LVIS_SELECTED);

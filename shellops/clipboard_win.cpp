@@ -166,7 +166,7 @@ void TVemkoSearcher::RefreshCopiedRows(const std::vector<std::string>& paths) {
                   /*fetchNow=*/true, row, entry);
     }
   }
-  ListView_SetItemCountEx(ListView1, static_cast<int>(HitList.size()), LVSICF_NOSCROLL);
+  SetRowCount(static_cast<int>(HitList.size()), LVSICF_NOSCROLL);
 }
 
 void TVemkoSearcher::WMDropFiles(HDROP drop) {

@@ -121,7 +121,7 @@ void EraseHitRows(TVemkoSearcher& w, const std::vector<size_t>& erased) {
   if (erased.empty()) return;
   const std::vector<size_t> stillSelected = RowsAfterErase(SelectedRows(w), erased);
   EraseRows(w.HitList, erased);
-  ListView_SetItemCountEx(w.ListView1, static_cast<int>(w.HitList.size()), LVSICF_NOSCROLL);
+  w.SetRowCount(static_cast<int>(w.HitList.size()), LVSICF_NOSCROLL);
   w.HitList.shrink_to_fit();
   SelectExactly(w, stillSelected);
   InvalidateRect(w.ListView1, nullptr, FALSE);

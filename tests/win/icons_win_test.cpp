@@ -44,6 +44,7 @@ class IconsWinTest : public ::testing::Test {
 
   // Rows as a folder view makes them: default icons, nothing fetched.
   void FillRows(int files) {
+    w_->EnsureSystemImages();  // as the folder view's first row does
     w_->HitList.clear();
     HitRecord folder;
     folder.Path = rows_ + "\\Sub";
@@ -58,7 +59,7 @@ class IconsWinTest : public ::testing::Test {
       r.ImageIndex = w_->FileIconIndex;
       w_->HitList.push_back(r);
     }
-    ListView_SetItemCountEx(w_->ListView1, static_cast<int>(w_->HitList.size()), 0);
+    w_->SetRowCount(static_cast<int>(w_->HitList.size()));
   }
 
   std::string folder_, rows_;

@@ -380,6 +380,20 @@ TEST_F(SearchWindowTest, TypedQueryShowsTheHitsOfTheRules) {
   }
 }
 
+// The shell's image lists are made after the window shows; a search typed at
+// once still finds them attached (the rows' height and icons come from
+// them) and gives its rows the default icons, never an index of none.
+TEST_F(SearchWindowTest, SearchRightAfterShowingHasTheSystemImages) {
+  auto w = StartStandard();
+  Type(*w, "readme");
+  ASSERT_FALSE(w->HitList.empty());
+  EXPECT_NE(ListView_GetImageList(w->ListView1, LVSIL_SMALL), nullptr);
+  EXPECT_NE(ListView_GetImageList(w->ListView1, LVSIL_NORMAL), nullptr);
+  EXPECT_GE(w->FolderIconIndex, 0);
+  EXPECT_GE(w->FileIconIndex, 0);
+  for (const HitRecord& r : w->HitList) EXPECT_GE(r.ImageIndex, 0) << r.Path.view();
+}
+
 TEST_F(SearchWindowTest, HitLimitShowsRefusedMatchesInCaption) {
   struct Case {
     int matches;

@@ -253,6 +253,10 @@ TEST_F(WindowLayoutTest, EveryControlShowsUnderscoresAndDescenders) {
 
 TEST_F(WindowLayoutTest, ControlsWithHintsCarryTheShortPartAsTooltip) {
   auto w = Start(/*upmode=*/false);
+  // The tooltip is made at the first mouse move over the window, with the
+  // tools of every control that got its hint before.
+  PostMessageA(w->Label1, WM_MOUSEMOVE, 0, 0);
+  test::Pump();
   ASSERT_NE(w->HintToolTip, nullptr);
   struct Case {
     const char* name;
@@ -299,6 +303,8 @@ TEST_F(WindowLayoutTest, ControlsWithHintsCarryTheShortPartAsTooltip) {
 
 TEST_F(WindowLayoutTest, HoveringAHintedControlShowsItsTip) {
   auto w = Start(/*upmode=*/false);
+  PostMessageA(w->Label1, WM_MOUSEMOVE, 0, 0);  // makes the tooltip
+  test::Pump();
   ASSERT_NE(w->HintToolTip, nullptr);
   // Controls on the main window, inside a panel and inside the frame of
   // Panel2, and a move onto a control without a tip, which takes the tip away.
