@@ -515,8 +515,8 @@ ListFilesResult LoadListFiles(std::string_view dataFolder, SearchList& list) {
   // meanwhile: each file fills lists of its own. The files' names are about
   // half of the reading of a list of a million entries; with the folders'
   // paths on this thread too, the second one waited for it a third of the
-  // time, and on two cores that wait was the start's last step. Without a thread to be had, all
-  // four are read here.
+  // time, and on two cores that wait was the start's last step. Without a
+  // thread to be had, all four are read here.
   FileRead reads[4];
   auto readOthers = [&] {
     for (int k : {0, 2, 3}) reads[k] = ReadListFile(k, paths[k], list);
