@@ -235,7 +235,13 @@ void TVemkoSearcher::FormCreate() {
   // fetched here: the shell takes about 90 ms to make its image lists, which
   // on two cores would be taken from the list read. That fetch starts a
   // tick after FormShow (ImagesTimer), and EnsureSystemImages attaches the
-  // lists before any row is shown or made.
+  // lists before any row is shown or made. Until then an empty list of the
+  // same icon size gives the rows their height, so that the empty list's
+  // grid does not move when the shell's lists come.
+  RowHeightImages.reset(ImageList_Create(GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK,
+                                         /*cInitial=*/0, /*cGrow=*/1));
+  if (RowHeightImages) ListView_SetImageList(ListView1, RowHeightImages.get(), LVSIL_SMALL);
 
   // The header's sort marks.
   if (HWND header = ListView_GetHeader(ListView1)) {

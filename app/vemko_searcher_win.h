@@ -706,6 +706,9 @@ class TVemkoSearcher {
   // ImageList1 (16 x 16): glyphs, menu images and the header's sort marks
   // (23 descending, 24 ascending). Send-to icons are appended at run time.
   win::UniqueImageList ImageList1;
+  // Holds the rows' height until the system image lists are attached
+  // (FormCreate, EnsureSystemImages); the list view shares its image lists.
+  win::UniqueImageList RowHeightImages;
   static constexpr int kImageCount = 25;
 
   // Timers of the main window: Timer1 one tick after a companion's binder-list

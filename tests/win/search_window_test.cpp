@@ -7,6 +7,7 @@
 #include <windows.h>
 // The other system headers build on the types of windows.h.
 #include <commctrl.h>
+#include <shellapi.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -387,7 +388,12 @@ TEST_F(SearchWindowTest, SearchRightAfterShowingHasTheSystemImages) {
   auto w = StartStandard();
   Type(*w, "readme");
   ASSERT_FALSE(w->HitList.empty());
-  EXPECT_NE(ListView_GetImageList(w->ListView1, LVSIL_SMALL), nullptr);
+  const std::string root = folder_.substr(0, 3);
+  SHFILEINFOA info{};
+  const auto small = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  ASSERT_NE(small, nullptr);
+  EXPECT_EQ(ListView_GetImageList(w->ListView1, LVSIL_SMALL), small);
   EXPECT_NE(ListView_GetImageList(w->ListView1, LVSIL_NORMAL), nullptr);
   EXPECT_GE(w->FolderIconIndex, 0);
   EXPECT_GE(w->FileIconIndex, 0);
