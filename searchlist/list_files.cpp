@@ -293,7 +293,7 @@ void ParseWhole(std::string_view text, Sink sink) {
 // only the list's own buffers grow. A line longer than the buffer grows it.
 template <class Sink>
 FileCheck ParseFile(int fd, uint64_t size, Sink sink) {
-  size_t cap = size_t{1} << 20;
+  size_t cap = kListReadPiece;
   std::unique_ptr<char[]> buf(new char[cap]);
   size_t have = 0;  // bytes of an unfinished line carried over
   uint64_t done = 0;

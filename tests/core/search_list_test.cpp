@@ -299,7 +299,7 @@ TEST_F(ListFilesTest, MixedLineEndsAreReadAndWrittenAsCrLf) {
 // piece, a CR LF split between two pieces, a lone CR at the end of one and a
 // line longer than a piece must read exactly as the whole text does.
 TEST_F(ListFilesTest, FilesLargerThanOnePieceReadAsTheWholeText) {
-  constexpr size_t kPiece = size_t{1} << 20;
+  constexpr size_t kPiece = kListReadPiece;
   std::string files, info;
   uint32_t n = 0;
   auto add = [&](std::string_view name, std::string_view end) {
