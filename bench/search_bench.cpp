@@ -17,6 +17,12 @@
 //  - how long a running scan takes to return once its stop flag is set;
 //  - sorting 100,000 hits by each column.
 // Times are printed, never checked: the figures go into reviews, not tests.
+//
+// The scans with many records wait on memory more than they compute, and on
+// a virtual machine a whole process can run them up to twice as slowly as
+// the next one of the same binary (all its figures alike, each the best of
+// its rounds): where the process's memory lands decides. Compare the best
+// of several runs, run alternately when comparing two builds.
 
 #include <thread>  // for std::chrono: <chrono> itself holds a literal CP932 cannot encode
 #include <algorithm>
