@@ -288,6 +288,9 @@ class TVemkoSearcher {
   // Every WM_NOTIFY of ListView1 and its header; true when handled.
   bool ListView1Notify(NMHDR* header, LRESULT* result);
   void ClearHitList();
+  // Lets go of the records of `hits` (left empty) and keeps the larger room
+  // of it and SpareHits as SpareHits. UI thread only.
+  void KeepHitRoom(filvex::HitList& hits);
   // Clears the rows' selection, focus and selection mark and hides the
   // open-folder button, without the selection handler (the rows are about
   // to be replaced).
@@ -563,6 +566,9 @@ class TVemkoSearcher {
 
   // Results view.
   filvex::HitList HitList;
+  // Room of a list of rows let go of, without records: the next search
+  // writes its hits into it (see ClearHitRecords).
+  filvex::HitList SpareHits;
   bool ShowsSearchHits = false;
   std::string CurrentFolder;
   int VisibleFirst = 0, VisibleLast = -1;

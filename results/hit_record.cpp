@@ -60,7 +60,7 @@ void FillFileHitRecord(HitRecord& r, const SearchList& list, size_t j, bool last
   ResetRowState(r, imageIndex);
 }
 
-void ReleaseHitRecords(HitList& hits) {
+void ClearHitRecords(HitList& hits) {
   {
     // Type names come from icon look-ups, in blocks of their own: a
     // releaser of their own keeps the runs of paths and names unbroken.
@@ -71,7 +71,21 @@ void ReleaseHitRecords(HitList& hits) {
       typeNames.release(r.TypeName);
     }
   }
+  hits.clear();
+}
+
+void ReleaseHitRecords(HitList& hits) {
+  ClearHitRecords(hits);
   HitList().swap(hits);
+}
+
+void PrepareHitRoom(HitList& hits, size_t limit) {
+  if (hits.capacity() > limit) {
+    ReleaseHitRecords(hits);
+  } else {
+    ClearHitRecords(hits);
+  }
+  hits.reserve(limit);
 }
 
 HitRecord FolderHitRecord(const SearchList& list, size_t i, bool lastWrite, int32_t imageIndex) {

@@ -81,6 +81,17 @@ using HitList = std::vector<HitRecord>;
 // block at a time (the records of one search share their blocks).
 void ReleaseHitRecords(HitList& hits);
 
+// Empties `hits` as ReleaseHitRecords does but keeps its room, for the next
+// search's records: memory the process has written before costs nothing
+// more to write again, where fresh pages cost a page fault each (under Wine
+// about 6 ms for the 1,000 pages of 46,000 records).
+void ClearHitRecords(HitList& hits);
+
+// Readies `hits` (empty, or holding room a cleared list kept) for a search
+// that keeps up to `limit` records: empty, with room for them. Room beyond
+// the limit is given back first, so that a lowered limit frees memory.
+void PrepareHitRoom(HitList& hits, size_t limit);
+
 // The records a search writes for folder line i and file line j of the search
 // list: the date text is the created (lastWrite false) or last-write one; a
 // folder's size is 0. Both start with no overlay and the default icon given.

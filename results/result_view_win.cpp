@@ -406,8 +406,14 @@ void TVemkoSearcher::ClearHitList() {
   // An empty list stays as painted: setting the count it has would only
   // draw its scroll bars again.
   if (ListView_GetItemCount(ListView1) != 0) ListView_SetItemCountEx(ListView1, 0, 0);
-  filvex::ReleaseHitRecords(HitList);  // the records and their room
+  KeepHitRoom(HitList);
   PlaceOpenFolderButton(-1);
+}
+
+void TVemkoSearcher::KeepHitRoom(filvex::HitList& hits) {
+  filvex::ClearHitRecords(hits);
+  if (hits.capacity() > SpareHits.capacity()) SpareHits.swap(hits);
+  filvex::HitList().swap(hits);
 }
 
 void TVemkoSearcher::ClearRowSelection() {

@@ -119,7 +119,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   // list) go at once: until the hits come, commands would take them for
   // search hits.
   if (!ShowsSearchHits) ClearHitList();
-  // The worker reserves its own hit list for the limit (see RunSearch).
+  // The worker readies its own hit list for the limit (see RunSearch).
   // Running from here; the mode follows the trigger's group. The colours
   // are set only when the mode changes them (the list repaints).
   SearchStopFlag.store(0);
@@ -160,6 +160,7 @@ void TVemkoSearcher::StartSearch(HWND trigger, int modeTag) {
   run->query = SearchQueryFromPanel(*this);
   EnsureSystemImages();
   run->icons = {FolderIconIndex, FileIconIndex};
+  run->hits.swap(SpareHits);
   // The worker, on the window's search thread (kept between searches).
   SearchThread = std::make_unique<win::WorkerThread>(
       [this, run] { RunSearch(*run); }, [this, run] { SearchDone(*run); }, &SearchSlot);
@@ -184,10 +185,11 @@ void TVemkoSearcher::StopSearch() {
 }
 
 void TVemkoSearcher::RunSearch(SearchRun& run) {
-  // Worker thread: the scan into the run's own hit list, reserved for the hit
-  // limit (no reallocation while it fills), polling SearchStopFlag before
-  // every entry. It touches no window: SearchDone shows what it found.
-  run.hits.reserve(static_cast<size_t>(std::max(run.query.hitLimit, 0)));
+  // Worker thread: the scan into the run's own hit list, with room for the
+  // hit limit (no reallocation while it fills; the room of rows let go of
+  // before, when it fits), polling SearchStopFlag before every entry. It
+  // touches no window: SearchDone shows what it found.
+  PrepareHitRoom(run.hits, static_cast<size_t>(std::max(run.query.hitLimit, 0)));
   std::exception_ptr failure;
   try {
     if (ScanFault()) ScanFault()();
@@ -197,10 +199,12 @@ void TVemkoSearcher::RunSearch(SearchRun& run) {
     failure = std::current_exception();
     run.result.TotalMatches = run.hits.size();
   }
-  // Room trimmed and the default order (folders first, names) here, where
-  // it costs the window nothing: the hits are the run's own until SearchDone
-  // takes them over, and a stopped scan's hits are shown too.
-  run.hits.shrink_to_fit();
+  // The default order (folders first, names) here, where it costs the
+  // window nothing: the hits are the run's own until SearchDone takes them
+  // over, and a stopped scan's hits are shown too. The room is kept as it
+  // is: trimming it would copy every record into fresh memory (13 ms for
+  // 46,000 records under Wine), and its pages that no record reached were
+  // never written and take no memory.
   SortHitList(run.hits, kColumnName, /*ascending=*/true);
   if (failure) {
     // The user is told, once the worker has ended, that the list may be short.
@@ -237,7 +241,7 @@ void TVemkoSearcher::SearchDone(SearchRun& run) {
     SortColumn = kColumnName;
     SetSortImage(*this, kColumnName, 1);
   }
-  filvex::ReleaseHitRecords(replaced);
+  KeepHitRoom(replaced);
 }
 
 void TVemkoSearcher::SearchTrigger(HWND control, UINT code) {

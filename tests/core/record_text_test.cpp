@@ -103,31 +103,74 @@ TEST(RecordText, RecordsOfAListHaveTheirNamesAsTheirPathsTail) {
 // texts kept elsewhere (copied records, a type name in a block of its own,
 // texts of another writer in between) stay readable, and every block is
 // freed once (the address sanitizer reports a block freed early or never).
+// Clearing does the same and keeps the list's room for the next records.
 TEST(RecordText, ReleasedRecordsLeaveSharedTextsIntact) {
-  HitList hits;
-  std::vector<HitRecord> kept;
-  {
-    RecordTextWriter a, b;
-    for (int k = 0; k < 1500; ++k) {
-      HitRecord& r = hits.emplace_back();
-      const std::string name = "f" + std::to_string(k);
-      // Runs of one block broken by texts of another writer and by records
-      // with a type name or with no texts at all.
-      (k % 7 == 3 ? b : a).write("C:\\D", "\\", name, name.size(), &r.Path, &r.Name);
-      if (k % 5 == 0) r.TypeName = "テキスト文書";
-      if (k % 11 == 0) r = HitRecord();
-      if (k % 3 == 0) kept.push_back(r);
+  for (bool keepRoom : {false, true}) {
+    SCOPED_TRACE(keepRoom ? "ClearHitRecords" : "ReleaseHitRecords");
+    HitList hits;
+    std::vector<HitRecord> kept;
+    {
+      RecordTextWriter a, b;
+      for (int k = 0; k < 1500; ++k) {
+        HitRecord& r = hits.emplace_back();
+        const std::string name = "f" + std::to_string(k);
+        // Runs of one block broken by texts of another writer and by records
+        // with a type name or with no texts at all.
+        (k % 7 == 3 ? b : a).write("C:\\D", "\\", name, name.size(), &r.Path, &r.Name);
+        if (k % 5 == 0) r.TypeName = "テキスト文書";
+        if (k % 11 == 0) r = HitRecord();
+        if (k % 3 == 0) kept.push_back(r);
+      }
+    }
+    const size_t room = hits.capacity();
+    const HitRecord* at = hits.data();
+    if (keepRoom) {
+      ClearHitRecords(hits);
+      EXPECT_EQ(hits.capacity(), room) << "the room is kept";
+      EXPECT_EQ(hits.data(), at);
+    } else {
+      ReleaseHitRecords(hits);
+      EXPECT_EQ(hits.capacity(), 0u) << "the room is given back too";
+    }
+    EXPECT_TRUE(hits.empty());
+    for (const HitRecord& r : kept) {
+      if (r.Path.empty()) continue;
+      EXPECT_EQ(r.Path, "C:\\D\\" + r.Name.str());
+      EXPECT_EQ(r.Name.str().substr(0, 1), "f");
+    }
+    ReleaseHitRecords(hits);  // an empty list, again
+  }
+}
+
+// A search's list gets room for its limit: the room a cleared list kept
+// when it is not larger (its pages are written already), new room
+// otherwise, and never more than the limit, whatever records it held.
+TEST(RecordText, PreparedHitRoomFitsTheLimit) {
+  struct Case {
+    size_t room, records, limit;
+    bool sameRoom;  // the kept room is used
+  };
+  const Case cases[] = {
+      {0, 0, 1000, false},       {1000, 0, 1000, true},    {1000, 700, 1000, true},
+      {400, 400, 1000, false},   {100000, 5, 1000, false}, {1000, 1000, 0, false},
+      {100000, 100000, 100000, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.room) + " " + std::to_string(c.records) + " " +
+                 std::to_string(c.limit));
+    HitList hits;
+    hits.reserve(c.room);
+    for (size_t k = 0; k < c.records; ++k) hits.emplace_back().Path = "C:\\x";
+    const HitRecord* at = hits.data();
+    PrepareHitRoom(hits, c.limit);
+    EXPECT_TRUE(hits.empty());
+    EXPECT_EQ(hits.capacity(), c.limit);
+    // (New room may come back at a freed room's address: only a kept room
+    // is checked by its address.)
+    if (c.sameRoom) {
+      EXPECT_EQ(hits.data(), at);
     }
   }
-  ReleaseHitRecords(hits);
-  EXPECT_TRUE(hits.empty());
-  EXPECT_EQ(hits.capacity(), 0u) << "the room is given back too";
-  for (const HitRecord& r : kept) {
-    if (r.Path.empty()) continue;
-    EXPECT_EQ(r.Path, "C:\\D\\" + r.Name.str());
-    EXPECT_EQ(r.Name.str().substr(0, 1), "f");
-  }
-  ReleaseHitRecords(hits);  // an empty list, again
 }
 
 // Freed blocks are kept for later searches: a block goes back only when its

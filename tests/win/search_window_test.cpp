@@ -430,8 +430,41 @@ TEST_F(SearchWindowTest, HitLimitShowsRefusedMatchesInCaption) {
     EXPECT_EQ(RowCount(w->ListView1), std::stoi(c.status));
     // The kept hits are the first ones of the list, shown in name order.
     EXPECT_EQ(test::CellText(w->ListView1, 0, 0), "hit10000.txt");
-    EXPECT_EQ(w->HitList.capacity(), w->HitList.size());
+    EXPECT_EQ(w->HitList.capacity(), std::stoul(c.limit)) << "room for the limit, no more";
   }
+}
+
+// A search writes its hits into the room of rows let go of (emptied by an
+// empty query, or replaced by a search), and shows them as a search into
+// new room does; a lowered limit gives the larger room back.
+TEST_F(SearchWindowTest, SearchesWriteIntoTheRoomOfRowsLetGo) {
+  auto w = StartStandard();
+  Type(*w, "txt");
+  const std::vector<std::string> txtRows = ShownColumn(w->ListView1, 0);
+  ASSERT_FALSE(txtRows.empty());
+  const HitRecord* room = w->HitList.data();
+  struct Step {
+    const char* text;
+    bool inFirstRoom;
+  };
+  const Step steps[] = {
+      {"", false},    // emptied: the room is kept aside
+      {"txt", true},  // and written again
+      {"ro", false},  // a search replacing a search: new room, the replaced kept aside
+      {"txt", true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.text);
+    Type(*w, step.text);
+    if (step.inFirstRoom) {
+      EXPECT_EQ(w->HitList.data(), room);
+      EXPECT_EQ(ShownColumn(w->ListView1, 0), txtRows);
+    }
+  }
+  SetWindowTextA(w->NumberEdit1, "100");
+  Type(*w, "ro");
+  EXPECT_EQ(w->HitList.capacity(), 100u);
+  EXPECT_FALSE(ShownColumn(w->ListView1, 0).empty());
 }
 
 TEST_F(SearchWindowTest, HeaderClicksSortWithArrow) {
