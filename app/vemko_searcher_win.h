@@ -58,6 +58,7 @@
 #include "platform/worker_thread.h"
 #include "results/hit_record.h"
 #include "results/row_icon_cache_win.h"
+#include "results/sort.h"
 #include "search/match.h"
 #include "searchlist/list_builder.h"
 #include "searchlist/list_files.h"
@@ -569,6 +570,9 @@ class TVemkoSearcher {
   // Room of a list of rows let go of, without records: the next search
   // writes its hits into it (see ClearHitRecords).
   filvex::HitList SpareHits;
+  // The working room of the sort of each search's hits, kept between
+  // searches. Search worker only (one search runs at a time).
+  filvex::HitSortRoom SearchSortRoom;
   bool ShowsSearchHits = false;
   std::string CurrentFolder;
   int VisibleFirst = 0, VisibleLast = -1;

@@ -139,9 +139,15 @@ std::string_view ColumnKeyText(const HitRecord& r, int column) {
   }
 }
 
-std::vector<std::string_view> KeyTexts(const HitList& hits, int column) {
-  std::vector<std::string_view> t(hits.size());
+// The texts a column compares, into `t` (its room reused).
+void KeyTextsInto(const HitList& hits, int column, std::vector<std::string_view>& t) {
+  t.resize(hits.size());
   for (size_t k = 0; k < hits.size(); ++k) t[k] = UpToZero(ColumnKeyText(hits[k], column));
+}
+
+std::vector<std::string_view> KeyTexts(const HitList& hits, int column) {
+  std::vector<std::string_view> t;
+  KeyTextsInto(hits, column, t);
   return t;
 }
 
@@ -304,11 +310,27 @@ std::vector<uint32_t> PathOrder(const HitList& hits, bool ascending) {
   return order;
 }
 
-std::vector<uint32_t> ColumnOrder(const HitList& hits, int column, bool ascending) {
+}  // namespace
+
+// The vectors of ColumnOrder that grow with the list.
+struct HitSortRoom::Room {
+  std::vector<std::string_view> names;
+  std::vector<Item> items;
+};
+
+HitSortRoom::HitSortRoom() : room_(std::make_unique<Room>()) {}
+HitSortRoom::~HitSortRoom() = default;
+
+namespace {
+
+std::vector<uint32_t> ColumnOrder(const HitList& hits, int column, bool ascending,
+                                  HitSortRoom::Room& room) {
   const size_t n = hits.size();
-  std::vector<std::string_view> names = KeyTexts(hits, kColumnName);
+  std::vector<std::string_view>& names = room.names;
+  KeyTextsInto(hits, kColumnName, names);
   std::vector<std::string_view> keyTexts;
-  std::vector<Item> items(n);
+  std::vector<Item>& items = room.items;
+  items.assign(n, Item{});
   size_t nameFrom = 16;
   for (size_t k = 0; k < n; ++k) {
     items[k].flag = hits[k].Kind == kKindFolder ? 0 : 1;
@@ -383,11 +405,17 @@ void ApplyOrder(HitList& hits, std::vector<uint32_t>& order) {
 
 }  // namespace
 
-void SortHitList(HitList& hits, int column, bool ascending) {
+void SortHitList(HitList& hits, int column, bool ascending, HitSortRoom& room) {
   if (hits.size() < 2) return;
-  std::vector<uint32_t> order =
-      column == kColumnPath ? PathOrder(hits, ascending) : ColumnOrder(hits, column, ascending);
+  std::vector<uint32_t> order = column == kColumnPath
+                                    ? PathOrder(hits, ascending)
+                                    : ColumnOrder(hits, column, ascending, *room.room_);
   ApplyOrder(hits, order);
+}
+
+void SortHitList(HitList& hits, int column, bool ascending) {
+  HitSortRoom room;
+  SortHitList(hits, column, ascending, room);
 }
 
 }  // namespace filvex

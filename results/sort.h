@@ -10,6 +10,7 @@
 // to the first zero byte, case-sensitive, a prefix first.
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "results/hit_record.h"
@@ -34,5 +35,27 @@ int CompareHits(int column, const HitRecord& a, const HitRecord& b, bool ascendi
 // the path order, which is not transitive when one drive letter appears in
 // both cases. Rows that compare equal keep their relative order.
 void SortHitList(HitList& hits, int column, bool ascending);
+
+// Working room of the sort, kept between sorts by a caller that sorts large
+// lists often (the search worker sorts every search's hits): room that was
+// written before costs nothing to write again, where fresh pages cost a
+// fault each (under Wine, the sort of 46,000 hits by name took twice as long
+// in fresh room). Used by one sort at a time.
+class HitSortRoom {
+ public:
+  HitSortRoom();
+  ~HitSortRoom();
+  HitSortRoom(const HitSortRoom&) = delete;
+  HitSortRoom& operator=(const HitSortRoom&) = delete;
+
+  struct Room;  // the sort's own vectors
+
+ private:
+  friend void SortHitList(HitList& hits, int column, bool ascending, HitSortRoom& room);
+  std::unique_ptr<Room> room_;
+};
+
+// The same sort, in the room given.
+void SortHitList(HitList& hits, int column, bool ascending, HitSortRoom& room);
 
 }  // namespace filvex

@@ -205,7 +205,7 @@ void TVemkoSearcher::RunSearch(SearchRun& run) {
   // is: trimming it would copy every record into fresh memory (13 ms for
   // 46,000 records under Wine), and its pages that no record reached were
   // never written and take no memory.
-  SortHitList(run.hits, kColumnName, /*ascending=*/true);
+  SortHitList(run.hits, kColumnName, /*ascending=*/true, SearchSortRoom);
   if (failure) {
     // The user is told, once the worker has ended, that the list may be short.
     win::PostError(hwnd_, "検索中にエラーが発生しました: " + win::FailureText(failure));

@@ -249,6 +249,26 @@ TEST(Sort, AgreesWithTheComparators) {
             << column << " " << ascending << " at " << k;
     }
   }
+  // A room kept between sorts (as the search worker keeps it), after lists
+  // longer and shorter than the one it sorts and after other columns, gives
+  // the order of a sort in fresh room.
+  HitSortRoom room;
+  auto keys = [&](const HitList& x) {
+    std::vector<std::string> out;
+    for (const auto& h : x) out.push_back(key(h));
+    return out;
+  };
+  for (size_t size : {600, 37, 600, 1, 250}) {
+    for (int column = 0; column < kColumnCount; ++column) {
+      for (bool ascending : {true, false}) {
+        HitList fresh(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(size));
+        HitList kept = fresh;
+        SortHitList(fresh, column, ascending);
+        SortHitList(kept, column, ascending, room);
+        ASSERT_EQ(keys(kept), keys(fresh)) << size << " " << column << " " << ascending;
+      }
+    }
+  }
 }
 
 }  // namespace
