@@ -39,8 +39,8 @@ void SortHitList(HitList& hits, int column, bool ascending);
 // Working room of the sort, kept between sorts by a caller that sorts large
 // lists often (the search worker sorts every search's hits): room that was
 // written before costs nothing to write again, where fresh pages cost a
-// fault each (under Wine, the sort of 46,000 hits by name took twice as long
-// in fresh room). Used by one sort at a time.
+// fault each (on a virtual machine, the sort of 46,000 hits by name took
+// twice as long in fresh room). Used by one sort at a time.
 class HitSortRoom {
  public:
   HitSortRoom();
