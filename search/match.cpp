@@ -88,9 +88,14 @@ void SetQueryText(SearchQuery& q, std::string_view typed) {
 }
 
 void SetDriveLetters(SearchQuery& q, std::string_view typed) {
-  q.drives.assign(typed);
-  for (char& c : q.drives)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  q.drives.clear();
+  for (char c : typed) {
+    // A NUL names no drive: the drive letter of an empty line (or of a
+    // damaged one that starts with a NUL) reads as 0, and such a line lies
+    // on no drive. Letters handed in from a counted text may still hold one.
+    if (c == '\0') continue;
+    q.drives.push_back((c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c);
+  }
 }
 
 std::vector<std::string_view> SplitFragments(std::string_view text, bool hasSlash) {

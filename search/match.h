@@ -78,7 +78,8 @@ struct SearchQuery {
 
 // Sets the query from the typed text: lower-cased, and whether it holds "/".
 void SetQueryText(SearchQuery& q, std::string_view typed);
-// Sets the drive restriction from the typed letters (ASCII upper-cased).
+// Sets the drive restriction from the typed letters (ASCII upper-cased; a
+// NUL is left out, as it names no drive).
 void SetDriveLetters(SearchQuery& q, std::string_view typed);
 
 // Cuts a query into its fragments: without "/" the whole text is the one

@@ -612,7 +612,7 @@ class Scanner {
           ++i;
           continue;
         }
-        if (!recy && folders.isRecycled(i)) {
+        if ((!recy && folders.isRecycled(i)) || (restrict_ && folders.onNoDrive(i))) {
           ++i;
           continue;
         }
@@ -767,12 +767,14 @@ class Scanner {
   // Whether the files of folder number `folder` can be hits. A line without
   // "=" or whose folder number is not a number of the folder list names no
   // entry: it is passed over, and the lines after it are still searched. The
-  // files of a removed folder, and unless asked for those of a recycle
-  // folder, are passed over too.
+  // files of a removed folder, unless asked for those of a recycle folder,
+  // and under a drive restriction those of a folder on no drive (whose
+  // damaged line lies inside some drive's block) are passed over too.
   bool folderUsable(uint32_t folder) const {
     const FolderLines& folders = list_.FolderList;
     if (folder == FileLines::kBrokenLine || folder >= folders.size()) return false;
     if (folders.path(folder).empty()) return false;
+    if (restrict_ && folders.onNoDrive(folder)) return false;
     return m_.query().recy || !folders.isRecycled(folder);
   }
 

@@ -440,7 +440,8 @@ void FolderLines::append(std::string_view path) {
   lower_.push_back('\n');
   spans_.push_back(s);
   bool recycled = path.size() >= 11 && path.substr(1, 10) == ":\\Recycled";
-  flags_.push_back(recycled ? 1 : 0);
+  const bool noDrive = !path.empty() && path[0] == '\0';
+  flags_.push_back(static_cast<uint8_t>((recycled ? 1 : 0) | (noDrive ? 2 : 0)));
   stamp_.touch();
 }
 
@@ -473,6 +474,10 @@ char FolderLines::driveLetter(size_t i) const {
 
 bool FolderLines::isRecycled(size_t i) const {
   return i < flags_.size() && (flags_[i] & 1);
+}
+
+bool FolderLines::onNoDrive(size_t i) const {
+  return i < flags_.size() && (flags_[i] & 2);
 }
 
 size_t FolderLines::lineAtLowerOffset(size_t pos) const {

@@ -245,6 +245,10 @@ class FolderLines {
   char driveLetter(size_t i) const;
   // True when the path from its second character begins with ":\Recycled".
   bool isRecycled(size_t i) const;
+  // True for a line that is not empty but starts with a NUL (a damaged
+  // list): its drive letter reads as 0, as an empty line's does, and it lies
+  // on no drive.
+  bool onNoDrive(size_t i) const;
 
   // All lower-cased names, each followed by "\n", in line order; the name of
   // line i starts at lowerNameOffset(i).
@@ -263,7 +267,7 @@ class FolderLines {
   std::string paths_;
   std::string lower_;
   std::vector<Span> spans_;
-  std::vector<uint8_t> flags_;  // bit 0: recycled
+  std::vector<uint8_t> flags_;  // bit 0: recycled; bit 1: on no drive
   ChangeStamp stamp_;
 };
 

@@ -213,6 +213,35 @@ TEST(Scan, DriveLettersRestrictTheScan) {
   }
 }
 
+// A folder line that starts with a NUL (a damaged list) lies on no drive;
+// its drive letter reads as 0, as an empty line's does, and the drive blocks
+// count it into the block it lies in. A search restricted to that block's
+// drive found it and its files, and a NUL among the typed letters made it a
+// drive of its own; the plain search leaves it out of both.
+TEST(Scan, LineOnNoDriveIsLeftOutOfEveryDriveRestriction) {
+  SearchList l;
+  ParseFolderLines(std::string_view("C:\\bx\n\0bx\n", 10), l.FolderList);
+  ParseFileLines("0=bx.txt\n1=bx.dat\n", l.FileList);
+  struct Case {
+    std::string_view drives;
+    size_t matches;
+  } cases[] = {
+      {std::string_view("C", 1), 2},
+      {std::string_view("C\0", 2), 2},
+      {std::string_view("\0", 1), 4},  // no letter typed: no restriction
+      {std::string_view("", 0), 4},
+  };
+  for (const Case& c : cases) {
+    SearchQuery q = Query("bx");
+    SetDriveLetters(q, c.drives);
+    const ScanRun r = Scan(l, q);
+    const reference::Result want = reference::Scan(l, q);
+    EXPECT_EQ(r.result.TotalMatches, c.matches) << c.drives.size();
+    EXPECT_EQ(want.totalMatches, c.matches) << c.drives.size();
+    EXPECT_EQ(r.hits.size(), want.hits.size()) << c.drives.size();
+  }
+}
+
 // A drive restriction must not depend on the stored per-drive counts: an
 // emptied folder line (as the cleaning leaves it) made the counts of a
 // freshly counted list one short of the block, and the skip over C: landed
