@@ -568,6 +568,9 @@ class RandomList {
           case 4:
             path = "CD"[pick(2)] + std::string(":\\") + name();  // out of its drive's block
             break;
+          case 5:  // damaged: starts with a NUL, on no drive
+            path = std::string(1, '\0') + ":\\" + name();
+            break;
           default:
             path = paths[pick(paths.size())] + "\\" + name();
             paths.push_back(path);
