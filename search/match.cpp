@@ -92,7 +92,8 @@ void SetDriveLetters(SearchQuery& q, std::string_view typed) {
   for (char c : typed) {
     // A NUL names no drive: the drive letter of an empty line (or of a
     // damaged one that starts with a NUL) reads as 0, and such a line lies
-    // on no drive. Letters handed in from a counted text may still hold one.
+    // on no drive. A typed text cannot hold a NUL, but letters passed in
+    // from elsewhere can.
     if (c == '\0') continue;
     q.drives.push_back((c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c);
   }
