@@ -771,6 +771,59 @@ TEST(ScanDifferential, HitLimitsAroundRecordBatches) {
   }
 }
 
+// The modes that compare no names gather candidate lines 16 column values
+// at a time: hits at about one line in `stride`, lists whose length is no
+// multiple of 16, an information list shorter than the file list (its
+// missing lines are left to the full test) and hit limits around the
+// record batches.
+TEST(ScanDifferential, ColumnModesAroundValueGroups) {
+  struct Case {
+    size_t files, stride, infoShortBy;
+  };
+  const Case cases[] = {{1, 1, 0},    {15, 1, 0},   {16, 1, 0},   {17, 1, 3},
+                        {200, 1, 0},  {1000, 3, 5}, {257, 16, 0}, {300, 17, 1},
+                        {700, 2, 20}, {999, 5, 0},  {64, 5, 64}};
+  size_t compared = 0;
+  for (const Case& c : cases) {
+    ListText t;
+    t.folder("C:");
+    t.folder("C:\\Dir");
+    for (size_t k = 0; k < c.files; ++k) {
+      const bool hit = (k * 37 + k / 7) % c.stride == 0;  // about one line in `stride`
+      t.file(1, "f" + std::to_string(k), hit ? 2500 : 7, hit ? "22" : "20",
+             hit ? "2010/06/01 12:00" : "2020/02/02 00:00");
+    }
+    t.fileInfo.resize(c.files - std::min(c.files, c.infoShortBy));
+    SearchList l = t.build();
+    SearchQuery attr = Query("x"), size = Query("x"), date = Query("x");
+    attr.mode = SearchMode::AttributeSearch;
+    attr.attrR = false;
+    attr.attrH = true;
+    size.mode = SearchMode::SizeSearch;
+    size.sizeOn = true;
+    size.sizeRelation = SizeRelation::Range;
+    size.sizeLowKB = 2048;
+    size.sizeHighKB = 3072;
+    date.mode = SearchMode::DateSearch;
+    date.dateOn = true;
+    date.dateKind = DateKind::LastWrite;
+    date.dateFrom = {2010, 1, 1, 0, 0, 0};
+    date.dateTo = {2010, 12, 31, 23, 59, 59};
+    for (SearchQuery q : {attr, size, date}) {
+      for (int limit : {0, 1, 63, 64, 65, 100000}) {
+        q.hitLimit = limit;
+        q.maxstop = false;
+        compared += ExpectSameAsReference(l, q,
+                                          "files " + std::to_string(c.files) + " stride " +
+                                              std::to_string(c.stride) + " short " +
+                                              std::to_string(c.infoShortBy));
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+  }
+  EXPECT_GT(compared, 5000u);  // the cases must give hits to compare
+}
+
 // A drive-restricted search gives exactly the hits of the same search
 // without the restriction, filtered to those drives, when no hit limit is
 // reached: on lists with emptied folder lines, split drive blocks and
