@@ -573,6 +573,11 @@ class TVemkoSearcher {
   // The working room of the sort of each search's hits, kept between
   // searches. Search worker only (one search runs at a time).
   filvex::HitSortRoom SearchSortRoom;
+  // The same for the sorts of this thread (a column click, a folder's
+  // entries): a click on a header of tens of thousands of rows sorted in
+  // fresh room paid a page fault per page of it. User-interface thread only,
+  // so that it never meets a search worker's sort.
+  filvex::HitSortRoom ColumnSortRoom;
   bool ShowsSearchHits = false;
   std::string CurrentFolder;
   int VisibleFirst = 0, VisibleLast = -1;

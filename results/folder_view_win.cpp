@@ -66,7 +66,7 @@ void TVemkoSearcher::OpenFolderView(const std::string& folder) {
   HitList.shrink_to_fit();
   // Reverse name order: files before folders, names descending. The sort
   // state of the header is left as the last column click set it.
-  SortHitList(HitList, kColumnName, /*ascending=*/false);
+  SortHitList(HitList, kColumnName, /*ascending=*/false, ColumnSortRoom);
   SetStatusText(0, std::to_string(rows));
   SetStatusText(1, path);
   ResumeListUpdates(ListView1);

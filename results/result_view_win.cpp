@@ -283,7 +283,7 @@ void ListView1ColumnClick(TVemkoSearcher& w, int column) {
   if (column < 0 || column >= kColumnCount) return;
   uint8_t& toggle = column == kColumnName ? w.NameSortToggle : w.ColumnSortToggles[column - 1];
   const uint8_t ascending = toggle;
-  SortHitList(w.HitList, column, ascending != 0);
+  SortHitList(w.HitList, column, ascending != 0, w.ColumnSortRoom);
   toggle = ascending ? 0 : 1;
   if (column != w.SortColumn) SetSortImage(w, w.SortColumn, -1);
   w.SortColumn = column;
