@@ -315,7 +315,9 @@ std::vector<uint32_t> PathOrder(const HitList& hits, bool ascending) {
 // The vectors of ColumnOrder that grow with the list.
 struct HitSortRoom::Room {
   std::vector<std::string_view> names;
+  std::vector<std::string_view> keyTexts;  // the date column's texts
   std::vector<Item> items;
+  std::vector<uint32_t> order;
 };
 
 HitSortRoom::HitSortRoom() : room_(std::make_unique<Room>()) {}
@@ -323,12 +325,13 @@ HitSortRoom::~HitSortRoom() = default;
 
 namespace {
 
-std::vector<uint32_t> ColumnOrder(const HitList& hits, int column, bool ascending,
-                                  HitSortRoom::Room& room) {
+// The order of the rows by a column other than the path, in room.order.
+std::vector<uint32_t>& ColumnOrder(const HitList& hits, int column, bool ascending,
+                                   HitSortRoom::Room& room) {
   const size_t n = hits.size();
   std::vector<std::string_view>& names = room.names;
   KeyTextsInto(hits, kColumnName, names);
-  std::vector<std::string_view> keyTexts;
+  std::vector<std::string_view>& keyTexts = room.keyTexts;
   std::vector<Item>& items = room.items;
   items.assign(n, Item{});
   size_t nameFrom = 16;
@@ -357,7 +360,7 @@ std::vector<uint32_t> ColumnOrder(const HitList& hits, int column, bool ascendin
       break;
     }
     case kColumnDate:
-      keyTexts = KeyTexts(hits, column);
+      KeyTextsInto(hits, column, keyTexts);
       nameFrom = 8;
       for (size_t k = 0; k < n; ++k) {
         items[k].w0 = BigEndian8(keyTexts[k], 0);
@@ -371,14 +374,15 @@ std::vector<uint32_t> ColumnOrder(const HitList& hits, int column, bool ascendin
         items[k].w1 = BigEndian8(names[k], 8);
       }
   }
-  ItemLess less{keyTexts.empty() ? nullptr : &keyTexts, &names, nameFrom};
+  ItemLess less{column == kColumnDate ? &keyTexts : nullptr, &names, nameFrom};
   // Descending reverses the whole order, the folder rule included.
   if (ascending) {
     std::sort(items.begin(), items.end(), less);
   } else {
     std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) { return less(b, a); });
   }
-  std::vector<uint32_t> order(n);
+  std::vector<uint32_t>& order = room.order;
+  order.resize(n);
   for (size_t k = 0; k < n; ++k) order[k] = items[k].idx;
   return order;
 }
@@ -407,10 +411,12 @@ void ApplyOrder(HitList& hits, std::vector<uint32_t>& order) {
 
 void SortHitList(HitList& hits, int column, bool ascending, HitSortRoom& room) {
   if (hits.size() < 2) return;
-  std::vector<uint32_t> order = column == kColumnPath
-                                    ? PathOrder(hits, ascending)
-                                    : ColumnOrder(hits, column, ascending, *room.room_);
-  ApplyOrder(hits, order);
+  if (column == kColumnPath) {
+    std::vector<uint32_t> order = PathOrder(hits, ascending);
+    ApplyOrder(hits, order);
+  } else {
+    ApplyOrder(hits, ColumnOrder(hits, column, ascending, *room.room_));
+  }
 }
 
 void SortHitList(HitList& hits, int column, bool ascending) {
