@@ -22,7 +22,9 @@ inline std::string_view UpToZero(std::string_view s) {
   return z ? s.substr(0, static_cast<size_t>(static_cast<const char*>(z) - s.data())) : s;
 }
 
-inline int Sign(int64_t v) { return (v > 0) - (v < 0); }
+inline int Sign(int64_t v) {
+  return (v > 0) - (v < 0);
+}
 
 // -1 when only a is a folder, +1 when only b is, 0 otherwise.
 inline int FolderFirst(const HitRecord& a, const HitRecord& b) {
@@ -173,20 +175,30 @@ struct Item {
   uint32_t idx = 0;   // position in the list before sorting
 };
 
+// The order of the items in the column's direction; rows whose keys are
+// equal (one name in many folders) stay in their order before the sort, in
+// both directions, so that the sort is stable although std::sort is not.
 struct ItemLess {
   const std::vector<std::string_view>* keyTexts;  // date texts; null otherwise
   const std::vector<std::string_view>* names;
   size_t nameFrom;  // name bytes already in the words
-  bool operator()(const Item& a, const Item& b) const {
-    if (a.flag != b.flag) return a.flag < b.flag;
-    if (a.w0 != b.w0) return a.w0 < b.w0;
-    if (a.w1 != b.w1) return a.w1 < b.w1;
-    if (a.w2 != b.w2) return a.w2 < b.w2;
+  bool ascending;
+  // Negative, zero or positive: the keys alone, ascending.
+  int keyOrder(const Item& a, const Item& b) const {
+    if (a.flag != b.flag) return a.flag < b.flag ? -1 : 1;
+    if (a.w0 != b.w0) return a.w0 < b.w0 ? -1 : 1;
+    if (a.w1 != b.w1) return a.w1 < b.w1 ? -1 : 1;
+    if (a.w2 != b.w2) return a.w2 < b.w2 ? -1 : 1;
     if (keyTexts) {
-      int r = TailOrder((*keyTexts)[a.idx], (*keyTexts)[b.idx], 16);
-      if (r) return r < 0;
+      const int r = TailOrder((*keyTexts)[a.idx], (*keyTexts)[b.idx], 16);
+      if (r) return r;
     }
-    return TailOrder((*names)[a.idx], (*names)[b.idx], nameFrom) < 0;
+    return TailOrder((*names)[a.idx], (*names)[b.idx], nameFrom);
+  }
+  bool operator()(const Item& a, const Item& b) const {
+    const int r = keyOrder(a, b);
+    if (r) return ascending ? r < 0 : r > 0;
+    return a.idx < b.idx;
   }
 };
 
@@ -374,13 +386,9 @@ std::vector<uint32_t>& ColumnOrder(const HitList& hits, int column, bool ascendi
         items[k].w1 = BigEndian8(names[k], 8);
       }
   }
-  ItemLess less{column == kColumnDate ? &keyTexts : nullptr, &names, nameFrom};
   // Descending reverses the whole order, the folder rule included.
-  if (ascending) {
-    std::sort(items.begin(), items.end(), less);
-  } else {
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) { return less(b, a); });
-  }
+  std::sort(items.begin(), items.end(),
+            ItemLess{column == kColumnDate ? &keyTexts : nullptr, &names, nameFrom, ascending});
   std::vector<uint32_t>& order = room.order;
   order.resize(n);
   for (size_t k = 0; k < n; ++k) order[k] = items[k].idx;
