@@ -30,10 +30,12 @@ int CompareByPath(const HitRecord& a, const HitRecord& b, bool ascending);
 int CompareHits(int column, const HitRecord& a, const HitRecord& b, bool ascending);
 
 // Reorders hits by a column's comparator. Keys are taken once per record
-// (text ranks, attribute letters, drive and containing folder) and a
-// permutation is sorted with a merge sort, which stays within bounds even for
-// the path order, which is not transitive when one drive letter appears in
-// both cases. Rows that compare equal keep their relative order.
+// (leading key and name bytes, text ranks, attribute letters, drive and
+// containing folder) and a permutation is sorted: by std::sort with the
+// row's position as the last tie-break, or for the path order by a merge
+// sort, which stays within bounds although that order is not transitive when
+// one drive letter appears in both cases. Rows that compare equal keep their
+// relative order.
 void SortHitList(HitList& hits, int column, bool ascending);
 
 // Working room of the sort, kept between sorts by a caller that sorts large
