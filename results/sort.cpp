@@ -22,9 +22,7 @@ inline std::string_view UpToZero(std::string_view s) {
   return z ? s.substr(0, static_cast<size_t>(static_cast<const char*>(z) - s.data())) : s;
 }
 
-inline int Sign(int64_t v) {
-  return (v > 0) - (v < 0);
-}
+inline int Sign(int64_t v) { return (v > 0) - (v < 0); }
 
 // -1 when only a is a folder, +1 when only b is, 0 otherwise.
 inline int FolderFirst(const HitRecord& a, const HitRecord& b) {

@@ -80,8 +80,8 @@ TEST(RowText, AttributeLettersAndStates) {
   struct Case {
     uint8_t code;
     const char* letters;
-  } cases[] = {{0x16, "HRA"}, {0x23, "SH"}, {0x20, ""},  {0x10, "A"},
-               {0x08, "N"},   {0x00, ""},   {0x30, "A"}, {0x1F, "SHRAN"}};
+  } cases[] = {{0x16, "HRA"}, {0x23, "SH"}, {0x20, ""}, {0x10, "A"}, {0x08, "N"},
+               {0x00, ""},    {0x30, "A"},  {0x1F, "SHRAN"}};
   for (const auto& c : cases) EXPECT_EQ(AttributeLetters(c.code), c.letters) << int{c.code};
 
   HitRecord r = Row(kKindFile, "C:\\a", "a", 1, 0x06);
@@ -103,7 +103,7 @@ TEST(RowText, FindRowByExactName) {
     bool wrap;
     int row;
   } cases[] = {
-      {"rea", 0, true, -1},        {"readme.txt", 0, false, 0}, {"readme.txt", 1, false, 2},
+      {"rea", 0, true, -1},       {"readme.txt", 0, false, 0}, {"readme.txt", 1, false, 2},
       {"README.TXT", 0, true, -1}, {"a.txt", 2, false, -1},     {"a.txt", 2, true, 1},
       {"b.txt", 9, true, 3},
   };
@@ -161,11 +161,9 @@ std::vector<std::string> Names(const HitList& hits) {
 }
 
 TEST(Sort, ColumnOrdersWithFoldersFirst) {
-  HitList base = {Row(kKindFile, "C:\\b.txt", "b.txt", 10),
-                  Row(kKindFolder, "C:\\z", "z"),
+  HitList base = {Row(kKindFile, "C:\\b.txt", "b.txt", 10), Row(kKindFolder, "C:\\z", "z"),
                   Row(kKindFile, "C:\\Data\\a.txt", "a.txt", 10),
-                  Row(kKindFile, "C:\\Data\\y", "y", 10),
-                  Row(kKindFile, "C:\\x", "x", 10),
+                  Row(kKindFile, "C:\\Data\\y", "y", 10), Row(kKindFile, "C:\\x", "x", 10),
                   Row(kKindFile, "C:\\big", "big", 0xFFFFFFF0u)};
   struct Case {
     int column;
@@ -194,17 +192,18 @@ TEST(Sort, RowsThatCompareEqualKeepTheirOrder) {
     base.push_back(Row(kKindFile, "C:\\d" + std::to_string(k) + "\\readme.txt", "readme.txt", 1));
     base.push_back(Row(kKindFile, "C:\\d" + std::to_string(k) + "\\a.txt", "a.txt", 1));
   }
+  auto readmes = [](const HitList& hits) {
+    std::vector<std::string> paths;
+    for (const HitRecord& h : hits)
+      if (h.Name == "readme.txt") paths.push_back(h.Path.str());
+    return paths;
+  };
+  const std::vector<std::string> inListOrder = readmes(base);
   for (int column : {kColumnName, kColumnSize, kColumnDate, kColumnAttr, kColumnType}) {
     for (bool ascending : {true, false}) {
       HitList hits = base;
       SortHitList(hits, column, ascending);
-      std::vector<std::string> readmes;
-      for (const HitRecord& h : hits)
-        if (h.Name == "readme.txt") readmes.push_back(h.Path.str());
-      std::vector<std::string> inListOrder;
-      for (const HitRecord& h : base)
-        if (h.Name == "readme.txt") inListOrder.push_back(h.Path.str());
-      EXPECT_EQ(readmes, inListOrder) << column << " " << ascending;
+      EXPECT_EQ(readmes(hits), inListOrder) << column << " " << ascending;
     }
   }
 }
